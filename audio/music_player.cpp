@@ -1,0 +1,80 @@
+// The music player: ten songs in sequence, one song repeated, or none. The mode lives in
+// the check marks of the "&Music" menu together with currentSong.
+#include "table/form1.h"
+#include "toolkit/app.h"
+
+namespace coppix {
+
+QString Form1::songFile(int index, const QString& extension) const
+{
+    return tk::App::file(QStringLiteral("\\music\\") + canzoni(index).caption() + extension);
+}
+
+// The end of a song: the next one in sequential mode, the same one again in single-song
+// repeat. Also called directly with 1 to start or move the sequence on.
+void Form1::MMC1_Done(Integer& NotifyCode)
+{
+    if (NotifyCode != 1)
+        return;
+    const int songs = canzoni.UBound();
+    if (all->checked()) {
+        if (currentSong == songs)
+            currentSong = 0;
+        currentSong = Integer(currentSong + 1);
+        if (currentSong == 1)
+            canzoni(songs).setChecked(false);
+        else
+            canzoni(currentSong - 1).setChecked(false);
+        canzoni(currentSong).setChecked(true);
+        MMC1.setCommand(QStringLiteral("close"));
+        MMC1.setFileName(songFile(currentSong, QStringLiteral(".mid")));
+        MMC1.setCommand(QStringLiteral("Open"));
+        MMC1.setCommand(QStringLiteral("play"));
+    }
+    if (!all->checked()) {
+        MMC1.setFrom(0);
+        MMC1.setCommand(QStringLiteral("Play"));
+    }
+}
+
+void Form1::all_Click()
+{
+    MMC1.setVisible(true);
+    const int songs = canzoni.UBound();
+    for (int i = 1; i <= songs; ++i)
+        canzoni(i).setChecked(false);
+    nomusic->setChecked(false);
+    all->setChecked(true);
+    Integer completed = 1;
+    MMC1_Done(completed);
+}
+
+void Form1::canzoni_Click(Integer Index)
+{
+    const int songs = canzoni.UBound();
+    for (int i = 1; i <= songs; ++i)
+        canzoni(i).setChecked(false);
+    canzoni(Index).setChecked(true);
+    nomusic->setChecked(false);
+    all->setChecked(false);
+    currentSong = 0;
+    MMC1.setCommand(QStringLiteral("close"));
+    MMC1.setFileName(songFile(Index, QStringLiteral(".MID")));
+    MMC1.setCommand(QStringLiteral("open"));
+    MMC1.setWait(false);
+    MMC1.setCommand(QStringLiteral("play"));
+}
+
+void Form1::nomusic_Click()
+{
+    const int songs = canzoni.UBound();
+    for (int i = 1; i <= songs; ++i)
+        canzoni(i).setChecked(false);
+    nomusic->setChecked(true);
+    all->setChecked(false);
+    currentSong = 0;
+    MMC1.setCommand(QStringLiteral("close"));
+    MMC1.setVisible(false);
+}
+
+} // namespace coppix

@@ -1,0 +1,9 @@
+#include "start/program.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    return coppix::run();
+}

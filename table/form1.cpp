@@ -1,0 +1,160 @@
+// The game table as designed: its controls, pictures, menus and look.
+#include "table/form1.h"
+
+#include "assets/pictures.h"
+#include "table/rules_texts.h"
+#include "toolkit/colour.h"
+
+#include <QMenuBar>
+
+namespace coppix {
+
+namespace {
+const char* const songCaptions[] = {"Chill1", "Champion", "Champs", "Easycity", "inds_01",
+                                    "Humanoid", "Impact", "Lastday", "Scopa", "Sevilana"};
+
+// Sizes of the design, in pixels.
+constexpr int cardPrototypeSide = 116;
+constexpr QRect infoBoxDesign(0, 0, 193, 112);
+constexpr QSize exitLabelSize(74, 37);
+constexpr QRect musicStripDesign(384, 128, 64, 18);
+
+void designBacks(tk::ImageArray& backs, int cardCountOfSet)
+{
+    tk::ImageControl& prototype = backs.element0();
+    const tk::Picture picture = tk::Picture::load(assets::backPath(cardCountOfSet));
+    prototype.setPicture(picture);
+    prototype.setStretch(true);
+    prototype.resize(picture.size());
+    prototype.hide();
+}
+
+void designRulesBox(tk::TextBox& box, const QString& text)
+{
+    box.setBackColor(Form1::boxYellow);
+    box.setFont(tk::designFont(QStringLiteral("MS Sans Serif"), 9.6));
+    box.setText(text);
+    box.hide();
+}
+} // namespace
+
+Form1::Form1(frmmain* startScreen)
+    : Img(client()), Pic(client()), dorso20(client()), dorso48(client()), Dorso80(client()),
+      Text1(client()), Text2(client()), Text3(client()), lblquit(client(), QStringLiteral("Exit")),
+      Timer1(this), MMCw(nullptr, this), MMC1(client(), this), m_frmmain(startScreen)
+{
+    setCaption(QStringLiteral("VErdanticoPRess  -  Coppix "));
+    setBackColor(tableBlue);
+    setIconPicture(assets::iconPath());
+
+    Img.element0().setStretch(true);
+    Img.element0().resize(cardPrototypeSide, cardPrototypeSide);
+    buildFaceLibrary();
+    designBacks(dorso20, 20);
+    designBacks(dorso48, 48);
+    designBacks(Dorso80, 80);
+
+    designRulesBox(Text1, rules::italian());
+    designRulesBox(Text2, rules::english());
+    Text3.setBackColor(boxYellow);
+    Text3.setGeometry(infoBoxDesign);
+    Text3.hide();
+
+    lblquit.setForeColor(tk::Yellow);
+    lblquit.setFontSpec(QStringLiteral("MS Sans Serif"), 18, true);
+    lblquit.resize(exitLabelSize);
+
+    Timer1.setEnabled(false);
+    Timer1.setInterval(1000);
+
+    MMCw.setVisible(false);
+    MMC1.setStripGeometry(musicStripDesign);
+    MMC1.setVisible(false);
+
+    // The boxes lie above the cards and the label.
+    Text1.raise();
+    Text2.raise();
+    Text3.raise();
+
+    buildMenus();
+    connectEvents();
+}
+
+Form1::~Form1() = default;
+
+void Form1::buildFaceLibrary()
+{
+    Pic.element0().setStretch(true);
+    for (int i = 1; i <= assets::faceCount; ++i) {
+        Pic.Load(i);
+        Pic(i).setPicture(tk::Picture::load(assets::facePath(i)));
+    }
+}
+
+void Form1::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+    rules = new tk::Menu(bar, QStringLiteral("&Rules"));
+    italiano.append(rules->addItem(QStringLiteral("Italiano")));
+    inglese.append(rules->addItem(QStringLiteral("English")));
+
+    options = new tk::Menu(bar, QStringLiteral("&Options"));
+    venti = options->addItem(QStringLiteral("20 cards"));
+    quarantotto = options->addItem(QStringLiteral("48 cards"));
+    ottanta = options->addItem(QStringLiteral("80 cards"));
+
+    sounds = new tk::Menu(bar, QStringLiteral("&Sounds"));
+    cards = sounds->addItem(QStringLiteral("card rustle"));
+
+    music = new tk::Menu(bar, QStringLiteral("&Music"));
+    nomusic = music->addItem(QStringLiteral("no music"));
+    all = music->addItem(QStringLiteral("sequential mode"));
+    for (const char* caption : songCaptions)
+        canzoni.append(music->addItem(QString::fromLatin1(caption)));
+
+    menu_about = tk::addMenuTitle(bar, QStringLiteral("&Info"), this);
+}
+
+void Form1::connectEvents()
+{
+    // A pick, or a click on "Exit", may move the turn loop on once its handler is done.
+    connect(&dorso20, &tk::ImageArray::Click, this, [this](int i) { dorso20_Click(Integer(i)); waitTurn(); });
+    connect(&dorso48, &tk::ImageArray::Click, this, [this](int i) { dorso48_Click(Integer(i)); waitTurn(); });
+    connect(&Dorso80, &tk::ImageArray::Click, this, [this](int i) { dorso80_Click(Integer(i)); waitTurn(); });
+    connect(&lblquit, &tk::Label::Click, this, [this] { lblquit_Click(); waitTurn(); });
+    connect(&lblquit, &tk::Label::MouseMove, this, [this] { lblquit_MouseMove(); });
+    connect(&Timer1, &tk::Timer::Tick, this, [this] { Timer1_Timer(); pauseTurn(); });
+
+    connect(venti, &tk::MenuItem::Click, this, [this] { venti_Click(); });
+    connect(quarantotto, &tk::MenuItem::Click, this, [this] { quarantotto_Click(); });
+    connect(ottanta, &tk::MenuItem::Click, this, [this] { ottanta_Click(); });
+
+    connect(&italiano(1), &tk::MenuItem::Click, this, [this] { italiano_Click(1); });
+    connect(&inglese(2), &tk::MenuItem::Click, this, [this] { inglese_Click(2); });
+    connect(menu_about, &tk::MenuItem::Click, this, [this] { menu_about_Click(); });
+    connect(&Text1, &tk::TextBox::Click, this, [this] { Text1_Click(); });
+    connect(&Text2, &tk::TextBox::Click, this, [this] { Text2_Click(); });
+    connect(&Text3, &tk::TextBox::Click, this, [this] { Text3_Click(); });
+
+    connect(cards, &tk::MenuItem::Click, this, [this] { cards_Click(); });
+    connect(nomusic, &tk::MenuItem::Click, this, [this] { nomusic_Click(); });
+    connect(all, &tk::MenuItem::Click, this, [this] { all_Click(); });
+    for (int i = 1; i <= canzoni.UBound(); ++i)
+        connect(&canzoni(i), &tk::MenuItem::Click, this, [this, i] { canzoni_Click(Integer(i)); });
+    connect(&MMC1, &audio::MediaDevice::Done, this, [this](int code) {
+        Integer notifyCode = Integer(code);
+        MMC1_Done(notifyCode);
+    });
+}
+
+tk::ImageArray* Form1::backsInUse()
+{
+    switch (cardCount) {
+    case 20: return &dorso20;
+    case 48: return &dorso48;
+    case 80: return &Dorso80;
+    default: return nullptr;
+    }
+}
+
+} // namespace coppix

@@ -1,0 +1,168 @@
+#pragma once
+#include "audio/media_device.h"
+#include "toolkit/form.h"
+#include "toolkit/image_array.h"
+#include "toolkit/label.h"
+#include "toolkit/menu.h"
+#include "toolkit/random.h"
+#include "toolkit/text_box.h"
+#include "toolkit/timer.h"
+
+#include <array>
+#include <cstdint>
+
+namespace coppix {
+
+class frmmain;
+
+using Integer = std::int16_t;
+using Long = std::int32_t;
+
+// Where the boxes and the "Exit" label go for a table of a given size, before the
+// controls settle at whole pixels.
+struct TableLayout {
+    float rulesLeft, rulesTop, rulesWidth, rulesHeight;
+    float infoLeft, infoTop;
+    float exitLeft;
+    double exitTop;
+};
+TableLayout tableLayout(Long tableWidth, Long tableHeight);
+
+// The card grid of one deal.
+struct GridGeometry {
+    Long cellSize, marginLeft, marginTop;
+};
+GridGeometry gridGeometry(Long tableWidth, Long tableHeight, Integer cardCount, Integer rowCount);
+
+// The game table: the cards on their blue cloth, the menus, the "Exit" label, the rules
+// and info boxes, and the game itself.
+class Form1 : public tk::Form {
+    Q_OBJECT
+public:
+    explicit Form1(frmmain* startScreen);
+    ~Form1() override;
+
+    // ---- the state of the table ----
+    std::array<Integer, 81> drawPool{};
+    std::array<Integer, 81> cardOrder{};
+    Integer currentSong = 0;
+    bool matchFlag = false;
+    Integer clickedCard = 0;
+    Integer firstCard = 0;
+    Integer secondCard = 0;
+    Integer foundCards = 0;
+    Integer cardCount = 0;
+    Long cellSize = 0;
+    Long marginLeft = 0;
+    Long marginTop = 0;
+    bool tickFlag = false;
+    Integer rowCount = 0;
+    Integer tableState = 0;
+    Long tableWidth = 0;
+    Long tableHeight = 0;
+
+    // ---- its controls ----
+    tk::ImageArray Img;
+    tk::ImageArray Pic;
+    tk::ImageArray dorso20;
+    tk::ImageArray dorso48;
+    tk::ImageArray Dorso80;
+    tk::TextBox Text1;
+    tk::TextBox Text2;
+    tk::TextBox Text3;
+    tk::Label lblquit;
+    tk::Timer Timer1;
+    audio::MediaDevice MMCw;
+    audio::MediaDevice MMC1;
+
+    tk::Menu* rules = nullptr;
+    tk::MenuArray italiano{1};
+    tk::MenuArray inglese{2};
+    tk::Menu* options = nullptr;
+    tk::MenuItem* venti = nullptr;
+    tk::MenuItem* quarantotto = nullptr;
+    tk::MenuItem* ottanta = nullptr;
+    tk::Menu* sounds = nullptr;
+    tk::MenuItem* cards = nullptr;
+    tk::Menu* music = nullptr;
+    tk::MenuItem* nomusic = nullptr;
+    tk::MenuItem* all = nullptr;
+    tk::MenuArray canzoni;
+    tk::MenuItem* menu_about = nullptr;
+
+    // The random source behind the shuffle.
+    tk::Random random;
+
+    // ---- the game ----
+    // Deals a new game at the current size and starts its turn loop; whatever the game
+    // in progress had pending is dropped.
+    void Main();
+    void Mescola(Integer N);
+    void verifica();
+    void ritardo(Integer tempo);
+    void Timer1_Timer();
+
+    void dorso20_Click(Integer Index);
+    void dorso48_Click(Integer Index);
+    void dorso80_Click(Integer Index);
+
+    void venti_Click();
+    void quarantotto_Click();
+    void ottanta_Click();
+
+    void lblquit_Click();
+    void lblquit_MouseMove();
+    void Form_MouseMove() override;
+
+    void italiano_Click(Integer Index);
+    void inglese_Click(Integer Index);
+    void menu_about_Click();
+    void Text1_Click();
+    void Text2_Click();
+    void Text3_Click();
+
+    void cards_Click();
+    void MMC1_Done(Integer& NotifyCode);
+    void all_Click();
+    void canzoni_Click(Integer Index);
+    void nomusic_Click();
+
+    // Where the turn loop stands between two events.
+    enum class Phase { NoGame, WaitingForPick, EndPause, MismatchPause };
+    Phase phase() const { return m_phase; }
+    // The card-back set of the current table size, or nullptr for any other size.
+    tk::ImageArray* backsInUse();
+
+    // The song file of menu entry i with the given extension.
+    QString songFile(int index, const QString& extension) const;
+
+    static constexpr std::uint32_t tableBlue = 0x00FF0000;
+    static constexpr std::uint32_t boxYellow = 0x00C0FFFF;
+
+protected:
+    void Form_Load() override;
+    void Form_Activate() override;
+    void Form_Unload(int& Cancel) override;
+
+private:
+    void buildMenus();
+    void buildFaceLibrary();
+    void connectEvents();
+
+    // Steps of the turn loop, run from the events that move it on.
+    void startTurn();
+    void waitForPick();
+    void waitTurn();
+    void leaveTable();
+    void turnPickedCard();
+    void finishAttempt();
+    void pauseTurn();
+    void pickBack(Integer Index);
+    void chooseTableSize(Integer count, Integer rows, tk::ImageArray& parkFirst, tk::ImageArray& parkSecond,
+                         tk::MenuItem* chosen, tk::MenuItem* otherFirst, tk::MenuItem* otherSecond);
+
+    frmmain* m_frmmain;
+    Phase m_phase = Phase::NoGame;
+};
+
+} // namespace coppix

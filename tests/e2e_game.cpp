@@ -1,0 +1,97 @@
+// The real program under Xvfb, driven as a player drives it: clicks with xdotool, what is
+// on the screen read from screenshots, the window closed as a window manager closes it.
+#include "start/frmmain.h"
+#include "table/form1.h"
+#include "x11/xsession.h"
+
+#include <QDir>
+#include <QTest>
+
+namespace {
+const QString startTitle = QStringLiteral("VErdanticoPRess  -  Coppix");
+const QString tableTitle = QStringLiteral("VErdanticoPRess  -  Coppix ");
+constexpr QRgb blue = 0x0000FF;
+constexpr int screenW = 1024, screenH = 768;
+
+QRect cellRect(const coppix::GridGeometry& grid, int top, int columns, int cell)
+{
+    const int row = (cell - 1) / columns, column = (cell - 1) % columns;
+    return QRect(grid.marginLeft + column * grid.cellSize, top + grid.marginTop + row * grid.cellSize, grid.cellSize,
+                 grid.cellSize);
+}
+} // namespace
+
+class TestEndToEnd : public QObject {
+    Q_OBJECT
+
+    void saveShot(const QImage& shot, const QString& name)
+    {
+        const QString dir = qEnvironmentVariable("COPPIX_SHOTS");
+        if (!dir.isEmpty())
+            shot.save(QDir(dir).filePath(name));
+    }
+
+private slots:
+    void playATurnAndCloseTheTable()
+    {
+        xsession::Display x(screenW, screenH);
+        QVERIFY2(x.ok(), "Xvfb did not start");
+        QProcess game;
+        QProcessEnvironment env = x.environment();
+        env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+        game.setProcessEnvironment(env);
+        game.setProcessChannelMode(QProcess::ForwardedChannels);
+        game.start(QStringLiteral(COPPIX_BINARY), {});
+        QVERIFY(game.waitForStarted(5000));
+
+        // The start screen comes first, over the whole screen.
+        const unsigned long start = x.waitForWindow(startTitle, 10000);
+        QVERIFY2(start, "no start screen");
+        QTest::qWait(300);
+        QImage shot = x.screenshot();
+        saveShot(shot, QStringLiteral("1-start.png"));
+        QVERIFY(x.findWindow(tableTitle) == 0);
+        QVERIFY(xsession::fractionOf(shot, shot.rect(), blue) < 0.05);
+
+        // "Play".
+        const coppix::StartLayout layout = coppix::startLayout(screenW, screenH);
+        QVERIFY(x.click(int(layout.playLeft) + 76, int(layout.top) + 16));
+        const unsigned long table = x.waitForWindow(tableTitle, 10000);
+        QVERIFY2(table, "no table after Play");
+        QTRY_COMPARE_WITH_TIMEOUT(x.topWindow(), table, 5000);
+        QTest::qWait(300);
+        shot = x.screenshot();
+        saveShot(shot, QStringLiteral("2-table.png"));
+
+        // The blue table under its menu bar, with 20 backs on a 4 x 5 grid.
+        int menuBar = 0;
+        while (menuBar < 100 && (shot.pixel(screenW - 5, menuBar) & 0xFFFFFF) != blue)
+            ++menuBar;
+        QVERIFY2(menuBar > 5 && menuBar < 100, "no menu bar above a blue table");
+        QVERIFY(xsession::fractionOf(shot, QRect(0, menuBar, screenW, screenH - menuBar), blue) > 0.3);
+        const coppix::GridGeometry grid = coppix::gridGeometry(screenW, screenH - menuBar, 20, 4);
+        const QImage firstBack = shot.copy(cellRect(grid, menuBar, 5, 1));
+        for (int cell = 1; cell <= 20; ++cell) {
+            const QImage back = shot.copy(cellRect(grid, menuBar, 5, cell));
+            QVERIFY2(xsession::fractionOf(back, back.rect(), blue) < 0.05, qPrintable(QStringLiteral("cell %1 is empty").arg(cell)));
+            QVERIFY2(xsession::difference(back, firstBack) < 2, qPrintable(QStringLiteral("cell %1 is no back").arg(cell)));
+        }
+
+        // A click on a back shows its face; the other cards stay down.
+        const QRect seventh = cellRect(grid, menuBar, 5, 7);
+        QVERIFY(x.click(seventh.center().x(), seventh.center().y()));
+        QTRY_VERIFY_WITH_TIMEOUT(xsession::difference(x.screenshot().copy(seventh), firstBack) > 10, 5000);
+        shot = x.screenshot();
+        saveShot(shot, QStringLiteral("3-face.png"));
+        QVERIFY(xsession::difference(shot.copy(cellRect(grid, menuBar, 5, 8)), firstBack) < 2);
+
+        // Closed as a window manager closes it: the whole program ends, with status 0.
+        x.requestClose(table);
+        QVERIFY2(game.waitForFinished(10000), "the program did not end");
+        QCOMPARE(game.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(game.exitCode(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEndToEnd)
+#include "e2e_game.moc"

@@ -1,0 +1,242 @@
+// The start screen: its layout and look, the info box, the hover colours, and the ways
+// into the game and out of the program.
+#include "audio/audio_system.h"
+#include "table_fixture.h"
+#include "toolkit/colour.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace testsupport;
+using coppix::frmmain;
+
+class TestStartScreen : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TableFixture> fixture;
+    frmmain* start = nullptr;
+
+    void open(const QString& folder = programDir())
+    {
+        fixture = std::make_unique<TableFixture>(folder);
+        start = fixture->start.get();
+    }
+
+private slots:
+    void cleanup()
+    {
+        start = nullptr;
+        fixture.reset();
+    }
+
+    void labelsOnA1024x768Screen()
+    {
+        const coppix::StartLayout layout = coppix::startLayout(1024, 768);
+        QCOMPARE(layout.infoLeft, 128.0f);
+        QCOMPARE(layout.playLeft, 426.66666f);
+        QCOMPARE(layout.quitLeft, 896.0f);
+        QVERIFY(qAbs(layout.top - 681.6) < 1e-9);
+    }
+
+    void asDesigned()
+    {
+        open();
+        QCOMPARE(start->windowTitle(), QStringLiteral("VErdanticoPRess  -  Coppix"));
+        QCOMPARE(start->size(), start->screen()->geometry().size());
+        QVERIFY(!start->windowIcon().isNull());
+        for (tk::Label* label : {&start->lblInfo, &start->lblplay, &start->lblquit})
+            QCOMPARE(label->foreColor(), tk::Yellow);
+        QCOMPARE(start->lblInfo.caption(), QStringLiteral("Info"));
+        QCOMPARE(start->lblplay.caption(), QStringLiteral("Play"));
+        QCOMPARE(start->lblquit.caption(), QStringLiteral("Quit"));
+        QCOMPARE(start->lblplay.size(), QSize(153, 33));
+        QCOMPARE(start->lblquit.size(), QSize(74, 37));
+        QCOMPARE(start->Text4.geometry(), QRect(10, 0, 193, 112));
+        QVERIFY(!start->Text4.Visible());
+        const coppix::StartLayout layout =
+            coppix::startLayout(float(start->clientWidth()), float(start->clientHeight()));
+        QCOMPARE(start->lblplay.pos(), QPoint(tk::toPixel(layout.playLeft), tk::toPixel(layout.top)));
+        QCOMPARE(start->lblInfo.pos(), QPoint(tk::toPixel(layout.infoLeft), tk::toPixel(layout.top)));
+        QCOMPARE(start->lblquit.pos(), QPoint(tk::toPixel(layout.quitLeft), tk::toPixel(layout.top)));
+        // Nothing of the game exists before "Play".
+        QVERIFY(start->table() == nullptr);
+        QVERIFY(!audio::AudioSystem::instance().started());
+    }
+
+    void versionLineAndLineEnds()
+    {
+        open();
+        const QString text = start->Text4.text();
+        const QString version = QStringLiteral("                Coppix ver. 2.2                 ");
+        QCOMPARE(version.size(), 48);
+        QVERIFY(text.startsWith(version + QStringLiteral("\r\n")));
+        QVERIFY(text.endsWith(QStringLiteral("\r\n")));
+        QCOMPARE(text.count(QLatin1Char('\n')), text.count(QStringLiteral("\r\n")));
+        QCOMPARE(text.count(QLatin1Char('\r')), text.count(QStringLiteral("\r\n")));
+        QVERIFY(text.count(QStringLiteral("\r\n")) >= 2);
+    }
+
+    void infoBoxShowsAndHides()
+    {
+        open();
+        start->lblInfo_Click();
+        QVERIFY(start->Text4.Visible());
+        start->lblInfo_Click();
+        QVERIFY(!start->Text4.Visible());
+        start->lblInfo_Click();
+        start->Text4_Click();
+        QVERIFY(!start->Text4.Visible());
+        start->lblInfo_Click();
+        start->Form_Click();
+        QVERIFY(!start->Text4.Visible());
+        start->Form_Click(); // hidden already: stays hidden
+        QVERIFY(!start->Text4.Visible());
+        // "Play" and the table leave it as it was.
+        start->lblInfo_Click();
+        fixture->play();
+        QVERIFY(start->Text4.Visible());
+    }
+
+    void realClicksReachTheRightHandlers()
+    {
+        open();
+        QVERIFY(QTest::qWaitForWindowExposed(start));
+        QTest::mouseClick(&start->lblInfo, Qt::LeftButton, {}, QPoint(10, 10));
+        QVERIFY(start->Text4.Visible());
+        QTest::mouseClick(start->Text4.viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+        QVERIFY(!start->Text4.Visible());
+        QTest::mouseClick(&start->lblInfo, Qt::LeftButton, {}, QPoint(10, 10));
+        QTest::mouseClick(start->client(), Qt::LeftButton, {}, QPoint(start->clientWidth() / 2, 300));
+        QVERIFY(!start->Text4.Visible());
+    }
+
+    void hoverColours()
+    {
+        open();
+        QVERIFY(QTest::qWaitForWindowExposed(start));
+        QTest::mouseMove(&start->lblplay, QPoint(5, 5));
+        QTRY_COMPARE(start->lblplay.foreColor(), tk::Orange);
+        QCOMPARE(start->lblquit.foreColor(), tk::Yellow);
+        QTest::mouseMove(&start->lblquit, QPoint(5, 5));
+        QTRY_COMPARE(start->lblquit.foreColor(), tk::Orange);
+        QCOMPARE(start->lblplay.foreColor(), tk::Orange); // no move over the background yet
+        QTest::mouseMove(start->client(), QPoint(start->clientWidth() / 2, 200));
+        QTRY_COMPARE(start->lblplay.foreColor(), tk::Yellow);
+        QCOMPARE(start->lblquit.foreColor(), tk::Yellow);
+        QCOMPARE(start->lblInfo.foreColor(), tk::Yellow);
+
+        // From a label straight onto the info box: the label stays orange.
+        start->lblInfo_Click();
+        QTest::mouseMove(&start->lblInfo, QPoint(5, 5));
+        QTRY_COMPARE(start->lblInfo.foreColor(), tk::Orange);
+        QTest::mouseMove(start->Text4.viewport(), QPoint(30, 30));
+        QTest::qWait(30);
+        QCOMPARE(start->lblInfo.foreColor(), tk::Orange);
+    }
+
+    void quitBeforePlayNeverOpensTheTable()
+    {
+        open();
+        start->lblquit_Click();
+        QCOMPARE(fixture->endings, 1);
+        QVERIFY(start->table() == nullptr);
+        QVERIFY(!audio::AudioSystem::instance().started());
+        QVERIFY(!start->loaded());
+    }
+
+    void closingTheStartScreenIsQuit()
+    {
+        open();
+        QVERIFY(start->close());
+        QCOMPARE(fixture->endings, 1);
+        QVERIFY(start->table() == nullptr);
+    }
+
+    void playOpensOneTableAndDealsAgainEachTime()
+    {
+        open();
+        coppix::Form1& table = fixture->play();
+        QCOMPARE(tk::Form::activeForm(), &table);
+        QVERIFY(start->loaded());
+        QVERIFY(table.isVisible());
+        const std::int32_t firstFace = table.Img(1).picture().handle();
+        const auto firstOrder = table.cardOrder;
+        start->Show();
+        coppix::Form1& again = fixture->play();
+        QCOMPARE(&again, &table);
+        QVERIFY(firstOrder != again.cardOrder || firstFace != again.Img(1).picture().handle());
+        QCOMPARE(again.phase(), coppix::Form1::Phase::WaitingForPick);
+    }
+
+    void quitAfterPlayClosesBothDevicesFirst()
+    {
+        open();
+        coppix::Form1& table = fixture->play();
+        QVERIFY(table.MMCw.mode() != audio::MediaDevice::Mode::Closed);
+        start->Show();
+        start->lblquit_Click();
+        QCOMPARE(fixture->endings, 1);
+        QCOMPARE(table.MMC1.mode(), audio::MediaDevice::Mode::Closed);
+        QCOMPARE(table.MMCw.mode(), audio::MediaDevice::Mode::Closed);
+        QVERIFY(!table.loaded() && !start->loaded());
+    }
+
+    void closingTheTableEndsTheProgram()
+    {
+        open();
+        coppix::Form1& table = fixture->play();
+        clickBack(table, 1);
+        clickBack(table, strangerOf(table, 1)); // in the middle of a pause
+        QVERIFY(table.close());
+        QCOMPARE(fixture->endings, 1);
+        QCOMPARE(table.MMC1.mode(), audio::MediaDevice::Mode::Closed);
+        QCOMPARE(table.MMCw.mode(), audio::MediaDevice::Mode::Closed);
+        QVERIFY(!start->loaded());
+    }
+
+    void startPictureFillsTheScreen()
+    {
+        open();
+        QVERIFY(start->pictureShown());
+        const QImage shown = start->client()->grab().toImage();
+        const QRgb green = tk::bgrToRgb(frmmain::darkGreen);
+        int greenPixels = 0;
+        for (int y = 0; y < shown.height(); y += 16)
+            for (int x = 0; x < shown.width(); x += 16)
+                greenPixels += shown.pixel(x, y) == green ? 1 : 0;
+        QCOMPARE(greenPixels, 0); // no band of the back colour left
+    }
+
+    void missingOrBrokenStartPicture_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("present");
+        QTest::newRow("missing") << QByteArray() << false;
+        QTest::newRow("empty") << QByteArray() << true;
+        QTest::newRow("garbage") << QByteArray("not a picture at all\x01\x02", 22) << true;
+        QTest::newRow("truncated JPEG") << QByteArray("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01", 13) << true;
+    }
+    void missingOrBrokenStartPicture()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, present);
+        QTemporaryDir folder;
+        if (present) {
+            QFile file(folder.filePath(QStringLiteral("dabrel coppix.jpg")));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        open(folder.path());
+        QVERIFY(!start->pictureShown());
+        QVERIFY(start->isVisible());
+        const QImage shown = start->client()->grab().toImage();
+        QCOMPARE(shown.pixel(shown.width() / 2, shown.height() / 2), tk::bgrToRgb(frmmain::darkGreen));
+        // The game works as before.
+        coppix::Form1& table = fixture->play();
+        clickBack(table, 1);
+        QVERIFY(faceUp(table, 1));
+    }
+};
+
+QTEST_MAIN(TestStartScreen)
+#include "tst_start_screen.moc"

@@ -1,0 +1,294 @@
+// The game table as it opens, and the deal: faces, pairs and the card grid.
+#include "table_fixture.h"
+
+#include <QMenuBar>
+
+using namespace testsupport;
+using coppix::Form1;
+
+class TestTableDeal : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TableFixture> fixture;
+
+    Form1& openTable()
+    {
+        fixture = std::make_unique<TableFixture>();
+        return fixture->play();
+    }
+
+    // Deals anew on a table of the given client size.
+    static void dealOn(Form1& form, int width, int height, int count, int rows)
+    {
+        form.tableWidth = width;
+        form.tableHeight = height;
+        form.cardCount = coppix::Integer(count);
+        form.rowCount = coppix::Integer(rows);
+        for (int i = 1; i <= form.Img.UBound(); ++i)
+            form.Img.setVisible(i, false);
+        form.Main();
+    }
+
+private slots:
+    void cleanup() { fixture.reset(); }
+
+    void gridGeometry_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("cell");
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("top");
+        QTest::newRow("20 cards on 1016x705") << 1016 << 705 << 20 << 4 << 141 << 156 << 4;
+        QTest::newRow("48 cards on 1016x705") << 1016 << 705 << 48 << 6 << 94 << 132 << 4;
+        QTest::newRow("80 cards on 1016x705") << 1016 << 705 << 80 << 8 << 70 << 158 << 4;
+        QTest::newRow("top 2.5 goes to 2") << 1016 << 500 << 20 << 4 << 100 << 258 << 2;
+        QTest::newRow("top 3.5 goes to 4") << 1016 << 700 << 20 << 4 << 140 << 158 << 4;
+        QTest::newRow("narrow table reaches past the edges") << 300 << 705 << 80 << 8 << 70 << -200 << 4;
+    }
+    void gridGeometry()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(int, count);
+        QFETCH(int, rows);
+        QFETCH(int, cell);
+        QFETCH(int, left);
+        QFETCH(int, top);
+        const coppix::GridGeometry grid = coppix::gridGeometry(width, height, coppix::Integer(count), coppix::Integer(rows));
+        QCOMPARE(grid.cellSize, cell);
+        QCOMPARE(grid.marginLeft, left);
+        QCOMPARE(grid.marginTop, top);
+
+        // The deal lays every card of the set in use on that grid, face down.
+        Form1& form = openTable();
+        for (int i = 1; i <= 80; ++i) { // the sets not in use are out of the way
+            form.dorso20.Move(i, 10000, 10000);
+            form.dorso48.Move(i, 10000, 10000);
+            form.Dorso80.Move(i, 10000, 10000);
+        }
+        dealOn(form, width, height, count, rows);
+        QCOMPARE(form.cellSize, cell);
+        QCOMPARE(form.marginLeft, left);
+        QCOMPARE(form.marginTop, top);
+        const int columns = count / rows;
+        QSet<int> cells;
+        for (int k = 1; k <= count; ++k) {
+            const int card = form.cardOrder[std::size_t(k)];
+            const QRect expected(left + ((k - 1) % columns) * cell, top + ((k - 1) / columns) * cell, cell, cell);
+            QCOMPARE(form.Img(card).geometry(), expected);
+            QCOMPARE((*form.backsInUse())(card).geometry(), expected);
+            QVERIFY((*form.backsInUse())(card).Visible());
+            QVERIFY(!form.Img(card).Visible());
+            cells.insert(card);
+        }
+        QCOMPARE(cells.size(), count);
+    }
+
+    void boxesAndExitLabelLayout()
+    {
+        const coppix::TableLayout layout = coppix::tableLayout(1024, 700);
+        QCOMPARE(layout.rulesLeft, 5.12f);
+        QCOMPARE(layout.rulesTop, 0.0f);
+        QCOMPARE(layout.rulesWidth, 409.6f);
+        QCOMPARE(layout.rulesHeight, 280.0f);
+        QCOMPARE(layout.infoLeft, 153.6f);
+        QCOMPARE(layout.exitLeft, 896.0f);
+        QVERIFY(qAbs(layout.exitTop - 600.8333333333334) < 1e-9);
+
+        Form1& form = openTable();
+        form.tableWidth = 1024;
+        form.tableHeight = 700;
+        form.Text1.show();
+        form.Text3.show();
+        fixture->start->Show();
+        fixture->start->lblplay_Click(); // activation lays them out again
+        QCOMPARE(form.Text1.geometry(), QRect(5, 0, 410, 280));
+        QCOMPARE(form.Text2.geometry(), QRect(5, 0, 410, 280));
+        QVERIFY(!form.Text1.Visible());
+        QCOMPARE(form.Text3.geometry(), QRect(154, 0, 193, 112));
+        QVERIFY(form.Text3.Visible()); // the info box keeps its state
+        QCOMPARE(form.lblquit.geometry(), QRect(896, 601, 74, 37));
+    }
+
+    void stateAfterLoad()
+    {
+        Form1& form = openTable();
+        QCOMPARE(form.cardCount, coppix::Integer(20));
+        QCOMPARE(form.rowCount, coppix::Integer(4));
+        QCOMPARE(form.tableState, coppix::Integer(0));
+        QCOMPARE(form.currentSong, coppix::Integer(1));
+        QVERIFY(form.venti->checked());
+        QVERIFY(!form.quarantotto->checked());
+        QVERIFY(!form.ottanta->checked());
+        QVERIFY(form.cards->checked());
+        QVERIFY(form.all->checked());
+        QVERIFY(!form.nomusic->checked());
+        QVERIFY(form.canzoni(1).checked());
+        for (int i = 2; i <= 10; ++i)
+            QVERIFY(!form.canzoni(i).checked());
+        QVERIFY(!form.italiano(1).checked());
+        QVERIFY(!form.inglese(2).checked());
+        QCOMPARE(form.dorso20.count(), 21);
+        QCOMPARE(form.dorso48.count(), 49);
+        QCOMPARE(form.Dorso80.count(), 81);
+        QVERIFY(!form.dorso20.element0().Visible());
+        for (int i = 1; i <= 48; ++i)
+            QVERIFY(!form.dorso48(i).Visible());
+        QCOMPARE(form.Pic.UBound(), 40);
+        QVERIFY(form.Img.element0().picture().isNull());
+        QVERIFY(!form.Img.element0().Visible());
+        QCOMPARE(form.windowTitle(), QStringLiteral("VErdanticoPRess  -  Coppix "));
+        QCOMPARE(form.pos(), QPoint(0, 0));
+        QCOMPARE(form.size(), form.screen()->geometry().size());
+        QCOMPARE(form.tableWidth, form.clientWidth());
+        QCOMPARE(form.tableHeight, form.clientHeight());
+        QVERIFY(!form.Text1.Visible() && !form.Text2.Visible() && !form.Text3.Visible());
+        QVERIFY(!form.MMC1.isVisible());
+        QCOMPARE(form.Timer1.interval(), 1000);
+        // The first showing deals: 20 backs up, no face.
+        QCOMPARE(form.Img.UBound(), 20);
+        QCOMPARE(facesUp(form), 0);
+        for (int i = 1; i <= 20; ++i)
+            QVERIFY(form.dorso20(i).Visible());
+    }
+
+    void menusAsDesigned()
+    {
+        Form1& form = openTable();
+        QStringList titles;
+        for (QAction* action : form.menuBar()->actions())
+            titles << action->text();
+        QCOMPARE(titles, (QStringList{"&Rules", "&Options", "&Sounds", "&Music", "&Info"}));
+        QCOMPARE(form.venti->caption(), QStringLiteral("20 cards"));
+        QCOMPARE(form.quarantotto->caption(), QStringLiteral("48 cards"));
+        QCOMPARE(form.ottanta->caption(), QStringLiteral("80 cards"));
+        QCOMPARE(form.cards->caption(), QStringLiteral("card rustle"));
+        QCOMPARE(form.nomusic->caption(), QStringLiteral("no music"));
+        QCOMPARE(form.all->caption(), QStringLiteral("sequential mode"));
+        QCOMPARE(form.italiano(1).caption(), QStringLiteral("Italiano"));
+        QCOMPARE(form.inglese(2).caption(), QStringLiteral("English"));
+        const QStringList songs{"Chill1", "Champion", "Champs", "Easycity", "inds_01",
+                                "Humanoid", "Impact", "Lastday", "Scopa", "Sevilana"};
+        QCOMPARE(form.canzoni.UBound(), 10);
+        for (int i = 1; i <= 10; ++i)
+            QCOMPARE(form.canzoni(i).caption(), songs.at(i - 1));
+    }
+
+    void pairsShareOnePicture_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("20") << 20 << 4;
+        QTest::newRow("48") << 48 << 6;
+        QTest::newRow("80") << 80 << 8;
+    }
+    void pairsShareOnePicture()
+    {
+        QFETCH(int, count);
+        QFETCH(int, rows);
+        Form1& form = openTable();
+        QSet<std::int32_t> libraryHandles;
+        for (int i = 1; i <= 40; ++i)
+            libraryHandles.insert(form.Pic(i).picture().handle());
+        for (int round = 0; round < 5; ++round) {
+            dealOn(form, form.tableWidth, form.tableHeight, count, rows);
+            const int half = count / 2;
+            QSet<std::int32_t> pairHandles;
+            for (int i = 1; i <= half; ++i) {
+                const std::int32_t handle = form.Img(i).picture().handle();
+                QVERIFY(handle != 0);
+                QCOMPARE(form.Img(i + half).picture().handle(), handle);
+                QVERIFY(libraryHandles.contains(handle));
+                pairHandles.insert(handle);
+            }
+            QCOMPARE(pairHandles.size(), half); // no two pairs share a face
+        }
+    }
+
+    void faceLibraryHoldsFortyDifferentPictures()
+    {
+        Form1& form = openTable();
+        QSet<std::int32_t> handles;
+        for (int i = 1; i <= 40; ++i) {
+            const tk::Picture& picture = form.Pic(i).picture();
+            QVERIFY2(!picture.isNull(), qPrintable(QStringLiteral("face %1 did not load").arg(i)));
+            handles.insert(picture.handle());
+            QVERIFY(!form.Pic(i).Visible());
+        }
+        QCOMPARE(handles.size(), 40);
+        for (int set : {20, 48, 80}) {
+            tk::ImageArray& backs = set == 20 ? form.dorso20 : set == 48 ? form.dorso48 : form.Dorso80;
+            QVERIFY(!backs.element0().picture().isNull());
+            QCOMPARE(backs(1).picture().handle(), backs.element0().picture().handle());
+        }
+    }
+
+    void laterDealsReuseTheFaces()
+    {
+        Form1& form = openTable();
+        tk::ImageControl* first = form.Img.at(1);
+        tk::ImageControl* twentieth = form.Img.at(20);
+        form.venti_Click();
+        QCOMPARE(form.Img.UBound(), 20);
+        QCOMPARE(form.Img.at(1), first);
+
+        // 80 after 20 creates 21..80 and reuses 1..20.
+        form.ottanta_Click();
+        QCOMPARE(form.Img.UBound(), 80);
+        QCOMPARE(form.Img.count(), 81);
+        QCOMPARE(form.Img.at(20), twentieth);
+
+        // 20 after 80 leaves 21..80 as they are: hidden, with their last pictures.
+        const std::int32_t handle80 = form.Img(80).picture().handle();
+        form.venti_Click();
+        QCOMPARE(form.Img.count(), 81);
+        QCOMPARE(form.Img(80).picture().handle(), handle80);
+        for (int i = 21; i <= 80; ++i)
+            QVERIFY(!form.Img(i).Visible());
+    }
+
+    void eightyCardsUseEveryFaceTwice()
+    {
+        Form1& form = openTable();
+        form.ottanta_Click();
+        QHash<std::int32_t, int> uses;
+        for (int i = 1; i <= 80; ++i)
+            ++uses[form.Img(i).picture().handle()];
+        QCOMPARE(uses.size(), 40);
+        for (int n : uses)
+            QCOMPARE(n, 2);
+    }
+
+    void dealClearsThePicks()
+    {
+        Form1& form = openTable();
+        form.firstCard = 3;
+        form.secondCard = 5;
+        form.foundCards = 6;
+        form.Main();
+        QCOMPARE(form.firstCard, coppix::Integer(0));
+        QCOMPARE(form.secondCard, coppix::Integer(0));
+        QCOMPARE(form.foundCards, coppix::Integer(0));
+        QCOMPARE(form.clickedCard, coppix::Integer(0));
+        QCOMPARE(form.phase(), Form1::Phase::WaitingForPick);
+    }
+
+    void cardFacesAreDrawnFromTheWholeLibrary()
+    {
+        // Over many 20-card deals every one of the 40 faces turns up.
+        Form1& form = openTable();
+        QSet<std::int32_t> seen;
+        for (int round = 0; round < 60 && seen.size() < 40; ++round) {
+            form.venti_Click();
+            for (int i = 1; i <= 10; ++i)
+                seen.insert(form.Img(i).picture().handle());
+        }
+        QCOMPARE(seen.size(), 40);
+    }
+};
+
+QTEST_MAIN(TestTableDeal)
+#include "tst_table_deal.moc"

@@ -1,0 +1,318 @@
+// Playing a game: picks, the pair check, the two pauses, and what a new game or "Exit"
+// does to a turn in progress.
+#include "table_fixture.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSignalSpy>
+#include <set>
+
+using namespace testsupport;
+using coppix::Form1;
+using coppix::Integer;
+
+namespace {
+long residentKiB()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLong() * 4 : -1;
+}
+} // namespace
+
+class TestTurnLoop : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TableFixture> fixture;
+    Form1* form = nullptr;
+
+    // Turns a mismatched pair: the table is in its 1.5 s pause afterwards.
+    QPair<int, int> turnMismatch()
+    {
+        const int a = 1;
+        const int b = strangerOf(*form, a);
+        clickBack(*form, a);
+        clickBack(*form, b);
+        return {a, b};
+    }
+
+    bool backShown(int card) { return (*form->backsInUse())(card).Visible(); }
+
+private slots:
+    void init()
+    {
+        fixture = std::make_unique<TableFixture>();
+        form = &fixture->play();
+    }
+    void cleanup()
+    {
+        form = nullptr;
+        fixture.reset();
+    }
+
+    void handlerRecordsFirstThenSecondPick()
+    {
+        form->dorso20_Click(4);
+        QCOMPARE(form->firstCard, Integer(4));
+        QCOMPARE(form->secondCard, Integer(0));
+        QCOMPARE(form->clickedCard, Integer(4));
+        form->dorso20_Click(9);
+        QCOMPARE(form->firstCard, Integer(4));
+        QCOMPARE(form->secondCard, Integer(9));
+        QCOMPARE(form->clickedCard, Integer(9));
+        // Two picks are set: a further click changes nothing.
+        form->dorso20_Click(11);
+        QCOMPARE(form->secondCard, Integer(9));
+        QCOMPARE(form->clickedCard, Integer(9));
+    }
+
+    void firstPickTurnsTheCard()
+    {
+        clickBack(*form, 3);
+        QVERIFY(faceUp(*form, 3));
+        QVERIFY(!backShown(3));
+        QCOMPARE(form->firstCard, Integer(3));
+        QCOMPARE(form->clickedCard, Integer(0)); // taken: the loop waits for the next
+        QCOMPARE(facesUp(*form), 1);
+        QCOMPARE(form->phase(), Form1::Phase::WaitingForPick);
+    }
+
+    void aTurnedCardCannotBePickedAgain()
+    {
+        clickBack(*form, 3);
+        clickBack(*form, 3);
+        QCOMPARE(form->secondCard, Integer(0));
+        QCOMPARE(form->foundCards, Integer(0));
+        QCOMPARE(facesUp(*form), 1);
+    }
+
+    void keptPairStaysUp()
+    {
+        const int a = 2, b = partnerOf(*form, 2);
+        clickBack(*form, a);
+        clickBack(*form, b);
+        QVERIFY(form->matchFlag);
+        QCOMPARE(form->foundCards, Integer(2));
+        QVERIFY(faceUp(*form, a) && faceUp(*form, b));
+        QVERIFY(!backShown(a) && !backShown(b));
+        QCOMPARE(form->firstCard, Integer(0));
+        QCOMPARE(form->secondCard, Integer(0));
+        QVERIFY(!form->Timer1.enabled()); // no pause for a pair
+        QCOMPARE(form->phase(), Form1::Phase::WaitingForPick);
+        // The pair stays up through the rest of the game, mismatches included.
+        int c = 1;
+        while (c == a || c == b)
+            ++c;
+        int d = 1;
+        while (d == a || d == b || d == c || d == partnerOf(*form, c))
+            ++d;
+        clickBack(*form, c);
+        clickBack(*form, d);
+        form->Timer1.fire();
+        QVERIFY(faceUp(*form, a) && faceUp(*form, b));
+        QVERIFY(!faceUp(*form, c) && !faceUp(*form, d));
+        QCOMPARE(form->foundCards, Integer(2));
+    }
+
+    void mismatchShowsBothThenTurnsThemBack()
+    {
+        const auto [a, b] = turnMismatch();
+        QVERIFY(!form->matchFlag);
+        QCOMPARE(form->phase(), Form1::Phase::MismatchPause);
+        QVERIFY(faceUp(*form, a) && faceUp(*form, b));
+        QVERIFY(form->Timer1.enabled());
+        QCOMPARE(form->Timer1.interval(), 1500);
+        QVERIFY(!form->tickFlag);
+        form->Timer1.fire();
+        QVERIFY(form->tickFlag);
+        QVERIFY(!form->Timer1.enabled());
+        QVERIFY(!faceUp(*form, a) && !faceUp(*form, b));
+        QVERIFY(backShown(a) && backShown(b));
+        QCOMPARE(form->firstCard, Integer(0));
+        QCOMPARE(form->secondCard, Integer(0));
+        QCOMPARE(form->foundCards, Integer(0));
+        QCOMPARE(form->phase(), Form1::Phase::WaitingForPick);
+    }
+
+    void mismatchPauseLastsOneAndAHalfSecondsOnTheClock()
+    {
+        QElapsedTimer clock;
+        const auto [a, b] = turnMismatch();
+        clock.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!faceUp(*form, a), 10000);
+        const qint64 elapsed = clock.elapsed();
+        QVERIFY2(elapsed >= 1450, qPrintable(QStringLiteral("turned back after %1 ms").arg(elapsed)));
+        QVERIFY(!faceUp(*form, b));
+        QVERIFY(backShown(a) && backShown(b));
+    }
+
+    void clicksDuringThePauseOnlyCloseTheBoxes()
+    {
+        const auto [a, b] = turnMismatch();
+        QSignalSpy sounds(&form->MMCw, &audio::MediaDevice::Done);
+        form->italiano_Click(1);
+        QVERIFY(form->Text1.Visible());
+        const int third = strangerOf(*form, a) == b ? 5 : strangerOf(*form, a);
+        const audio::MediaDevice::Mode before = form->MMCw.mode();
+        clickBack(*form, third);
+        QVERIFY(!form->Text1.Visible());
+        QCOMPARE(form->firstCard, Integer(a));
+        QCOMPARE(form->secondCard, Integer(b));
+        QVERIFY(!faceUp(*form, third));
+        QCOMPARE(form->MMCw.mode(), before);
+        QCOMPARE(form->phase(), Form1::Phase::MismatchPause);
+    }
+
+    void acceptedPickPlaysTheCardSound()
+    {
+        QCOMPARE(form->MMCw.mode(), audio::MediaDevice::Mode::Stopped);
+        clickBack(*form, 1);
+        QCOMPARE(form->MMCw.mode(), audio::MediaDevice::Mode::Playing);
+    }
+
+    void withCardRustleOffAPickPlaysNothing()
+    {
+        form->cards_Click();
+        QVERIFY(!form->cards->checked());
+        clickBack(*form, 1);
+        QCOMPARE(form->firstCard, Integer(1));
+        QVERIFY(faceUp(*form, 1));
+        QCOMPARE(form->MMCw.mode(), audio::MediaDevice::Mode::Closed);
+    }
+
+    void lastPairPausesOneSecondAndLeavesTheTableAsItIs()
+    {
+        for (int i = 1; i <= 10; ++i) {
+            clickBack(*form, i);
+            clickBack(*form, partnerOf(*form, i));
+        }
+        QCOMPARE(form->phase(), Form1::Phase::EndPause);
+        QCOMPARE(form->foundCards, Integer(0));
+        QVERIFY(form->Timer1.enabled());
+        QCOMPARE(form->Timer1.interval(), 1000);
+        QCOMPARE(facesUp(*form), 20);
+        form->Timer1.fire();
+        QCOMPARE(form->phase(), Form1::Phase::WaitingForPick);
+        QCOMPARE(facesUp(*form), 20);
+        QCOMPARE(form->foundCards, Integer(0));
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        // No back is left, and a pick of a card that is up is refused.
+        for (int i = 1; i <= 20; ++i)
+            QVERIFY(!backShown(i));
+        clickBack(*form, 7);
+        QCOMPARE(form->firstCard, Integer(0));
+        QVERIFY(!form->Timer1.enabled());
+    }
+
+    void lastPairPauseRunsOnTheClock()
+    {
+        for (int i = 1; i <= 10; ++i) {
+            clickBack(*form, i);
+            clickBack(*form, partnerOf(*form, i));
+        }
+        QElapsedTimer clock;
+        clock.start();
+        QTRY_COMPARE_WITH_TIMEOUT(form->phase(), Form1::Phase::WaitingForPick, 10000);
+        QVERIFY(clock.elapsed() >= 950);
+        QCOMPARE(facesUp(*form), 20);
+    }
+
+    void exitDuringTheMismatchPause()
+    {
+        const auto [a, b] = turnMismatch();
+        emit form->lblquit.Click();
+        QCOMPARE(form->tableState, Integer(4));
+        QCOMPARE(form->firstCard, Integer(0));
+        QCOMPARE(facesUp(*form), 0);
+        QCOMPARE(tk::Form::activeForm(), fixture->start.get());
+        QCOMPARE(form->phase(), Form1::Phase::MismatchPause); // the pause runs on
+        // Mark a back: the second run of the Exit handler at the pause's end parks it again.
+        form->dorso48(1).Move(5, 5);
+        form->Timer1.fire();
+        QCOMPARE(form->dorso48(1).pos(), QPoint(100000, 10000));
+        QVERIFY(!faceUp(*form, a) && !faceUp(*form, b));
+        // The next wait finished the leaving: the backs are shown where they lie, out of sight.
+        QCOMPARE(form->tableState, Integer(0));
+        QCOMPARE(form->phase(), Form1::Phase::WaitingForPick);
+        for (int i = 1; i <= 20; ++i) {
+            QVERIFY(backShown(i));
+            QCOMPARE(form->dorso20(i).pos(), QPoint(100000, 10000));
+        }
+        // Back through "Play": a new deal and nothing else.
+        fixture->start->lblplay_Click();
+        QCOMPARE(tk::Form::activeForm(), form);
+        QCOMPARE(facesUp(*form), 0);
+        for (int i = 1; i <= 20; ++i)
+            QVERIFY(form->dorso20(i).pos().x() < form->tableWidth);
+    }
+
+    void exitAndPlayBeforeThePauseEnds()
+    {
+        turnMismatch();
+        emit form->lblquit.Click();
+        fixture->start->lblplay_Click(); // a new game at once
+        QVERIFY(!form->Timer1.enabled());
+        // The leave request still pending is carried out by the new game's first wait.
+        QCOMPARE(form->tableState, Integer(0));
+        QCOMPARE(tk::Form::activeForm(), fixture->start.get());
+        QCOMPARE(facesUp(*form), 0);
+        fixture->start->lblplay_Click();
+        QCOMPARE(tk::Form::activeForm(), form);
+        clickBack(*form, 1);
+        QVERIFY(faceUp(*form, 1));
+    }
+
+    void newGameDuringThePauseNeverTurnsAnythingBack()
+    {
+        turnMismatch();
+        form->venti_Click();
+        QVERIFY(!form->Timer1.enabled());
+        QCOMPARE(form->phase(), Form1::Phase::WaitingForPick);
+        clickBack(*form, 6);
+        QVERIFY(faceUp(*form, 6));
+        // Past the old pause's end nothing of the old game runs.
+        QTest::qWait(1700);
+        QVERIFY(faceUp(*form, 6));
+        QCOMPARE(form->firstCard, Integer(6));
+        QCOMPARE(facesUp(*form), 1);
+    }
+
+    void tenThousandNewGamesKeepStackAndMemoryFlat()
+    {
+        // Each new game is chosen from the menu inside the event loop, with a card turned.
+        // A probe connected after the game's own handler sees the handler return every
+        // time, always at the same stack depth.
+        int games = 0;
+        std::set<std::uintptr_t> depths;
+        connect(form->venti, &tk::MenuItem::Click, this, [&] {
+            int probe = 0;
+            depths.insert(reinterpret_cast<std::uintptr_t>(&probe));
+            ++games;
+        });
+        long before = 0;
+        const int total = 10000;
+        std::function<void()> next = [&] {
+            if (games == 200)
+                before = residentKiB();
+            if (games == total) {
+                QCoreApplication::exit(0);
+                return;
+            }
+            clickBack(*form, 1 + games % 20);
+            form->venti->trigger();
+            QMetaObject::invokeMethod(this, next, Qt::QueuedConnection);
+        };
+        QMetaObject::invokeMethod(this, next, Qt::QueuedConnection);
+        QCoreApplication::exec();
+        const long after = residentKiB();
+        QCOMPARE(games, total);
+        QCOMPARE(depths.size(), std::size_t(1));
+        qInfo("resident memory after 200 games: %ld KiB, after %d: %ld KiB", before, total, after);
+        QVERIFY2(after - before < 4096, qPrintable(QStringLiteral("grew by %1 KiB").arg(after - before)));
+    }
+};
+
+QTEST_MAIN(TestTurnLoop)
+#include "tst_turn_loop.moc"

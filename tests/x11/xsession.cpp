@@ -1,0 +1,217 @@
+#include "xsession.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cstdlib>
+#include <unistd.h>
+
+namespace xsession {
+
+namespace {
+::Display* dpy(void* p) { return static_cast<::Display*>(p); }
+
+QString titleOf(::Display* display, Window window)
+{
+    Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    QString title;
+    if (XGetWindowProperty(display, window, netName, 0, 1024, False, utf8, &type, &format, &count, &after, &data) == Success && data) {
+        title = QString::fromUtf8(reinterpret_cast<char*>(data), int(count));
+        XFree(data);
+        return title;
+    }
+    char* name = nullptr;
+    if (XFetchName(display, window, &name) && name) {
+        title = QString::fromLocal8Bit(name);
+        XFree(name);
+    }
+    return title;
+}
+
+// Top-level windows, bottom to top; with a window manager the client windows lie one
+// level down, inside the frames.
+void collect(::Display* display, Window parent, int depth, QList<Window>& out)
+{
+    Window root, parentReturn;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, parent, &root, &parentReturn, &children, &count))
+        return;
+    for (unsigned int i = 0; i < count; ++i) {
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(display, children[i], &attributes) || attributes.map_state != IsViewable)
+            continue;
+        if (!titleOf(display, children[i]).isEmpty())
+            out << children[i];
+        else if (depth < 2)
+            collect(display, children[i], depth + 1, out);
+    }
+    if (children)
+        XFree(children);
+}
+} // namespace
+
+Display::Display(int width, int height)
+{
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0)
+        return;
+    m_server.setProgram(QStringLiteral("Xvfb"));
+    m_server.setArguments({QStringLiteral("-displayfd"), QString::number(pipeFds[1]), QStringLiteral("-screen"),
+                           QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(width).arg(height),
+                           QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset")});
+    m_server.start();
+    ::close(pipeFds[1]);
+    QByteArray number;
+    char c;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 10000 && ::read(pipeFds[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    ::close(pipeFds[0]);
+    if (number.isEmpty())
+        return;
+    m_name = QStringLiteral(":") + QString::fromLatin1(number);
+    m_display = XOpenDisplay(m_name.toLatin1().constData());
+}
+
+Display::~Display()
+{
+    if (m_display)
+        XCloseDisplay(dpy(m_display));
+    m_server.terminate();
+    m_server.waitForFinished(3000);
+}
+
+QProcessEnvironment Display::environment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), m_name);
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    return env;
+}
+
+unsigned long Display::findWindow(const QString& title) const
+{
+    if (!m_display)
+        return 0;
+    QList<Window> windows;
+    collect(dpy(m_display), DefaultRootWindow(dpy(m_display)), 0, windows);
+    for (Window w : windows)
+        if (titleOf(dpy(m_display), w) == title)
+            return w;
+    return 0;
+}
+
+unsigned long Display::waitForWindow(const QString& title, int timeoutMs) const
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs) {
+        if (unsigned long w = findWindow(title))
+            return w;
+        QThread::msleep(5);
+    }
+    return 0;
+}
+
+unsigned long Display::topWindow() const
+{
+    if (!m_display)
+        return 0;
+    QList<Window> windows;
+    collect(dpy(m_display), DefaultRootWindow(dpy(m_display)), 0, windows);
+    return windows.isEmpty() ? 0 : windows.last();
+}
+
+QImage Display::screenshot() const
+{
+    if (!m_display)
+        return {};
+    ::Display* display = dpy(m_display);
+    XSync(display, False);
+    Window root = DefaultRootWindow(display);
+    XWindowAttributes attributes;
+    XGetWindowAttributes(display, root, &attributes);
+    XImage* shot = XGetImage(display, root, 0, 0, unsigned(attributes.width), unsigned(attributes.height), AllPlanes, ZPixmap);
+    if (!shot)
+        return {};
+    QImage image(attributes.width, attributes.height, QImage::Format_RGB32);
+    for (int y = 0; y < attributes.height; ++y)
+        for (int x = 0; x < attributes.width; ++x)
+            image.setPixel(x, y, QRgb(XGetPixel(shot, x, y)) | 0xFF000000u);
+    XDestroyImage(shot);
+    return image;
+}
+
+bool Display::xdotool(const QStringList& arguments) const
+{
+    QProcess tool;
+    tool.setProcessEnvironment(environment());
+    tool.start(QStringLiteral("xdotool"), arguments);
+    return tool.waitForFinished(5000) && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+}
+
+bool Display::moveMouse(int x, int y) const
+{
+    return xdotool({QStringLiteral("mousemove"), QString::number(x), QString::number(y)});
+}
+
+bool Display::click(int x, int y) const
+{
+    return xdotool({QStringLiteral("mousemove"), QString::number(x), QString::number(y), QStringLiteral("click"),
+                    QStringLiteral("1")});
+}
+
+void Display::requestClose(unsigned long window) const
+{
+    if (!m_display)
+        return;
+    ::Display* display = dpy(m_display);
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+}
+
+double fractionOf(const QImage& image, const QRect& area, QRgb colour)
+{
+    const QRect r = area.intersected(image.rect());
+    if (r.isEmpty())
+        return 0;
+    long hits = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            hits += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF) ? 1 : 0;
+    return double(hits) / (double(r.width()) * r.height());
+}
+
+double difference(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size() || a.isNull())
+        return 255;
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (3.0 * a.width() * a.height());
+}
+
+} // namespace xsession

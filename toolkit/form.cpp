@@ -1,0 +1,220 @@
+#include "toolkit/form.h"
+
+#include "toolkit/colour.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+
+namespace tk {
+
+namespace {
+Form* s_active = nullptr;
+bool s_ended = false;
+std::function<void()>& endAction()
+{
+    static std::function<void()> action;
+    return action;
+}
+} // namespace
+
+ClientArea::ClientArea(Form* form) : QWidget(form), m_form(form)
+{
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void ClientArea::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    painter.fillRect(event->rect(), colourFromBgr(m_form->m_backColor));
+    if (!m_form->m_canvas.isNull())
+        painter.drawPixmap(0, 0, m_form->m_canvas);
+}
+
+void ClientArea::mouseMoveEvent(QMouseEvent* event)
+{
+    event->accept();
+    if (!Program::ended())
+        m_form->Form_MouseMove();
+}
+
+void ClientArea::mousePressEvent(QMouseEvent* event)
+{
+    m_pressed = event->button() == Qt::LeftButton;
+    event->accept();
+}
+
+void ClientArea::mouseReleaseEvent(QMouseEvent* event)
+{
+    const bool wasPressed = m_pressed;
+    m_pressed = false;
+    event->accept();
+    if (wasPressed && event->button() == Qt::LeftButton && !Program::ended())
+        m_form->Form_Click();
+}
+
+Form::Form() : QWidget(nullptr), m_client(new ClientArea(this))
+{
+    setAttribute(Qt::WA_QuitOnClose, false);
+}
+
+Form::~Form()
+{
+    if (s_active == this)
+        s_active = nullptr;
+}
+
+void Form::setCaption(const QString& caption) { setWindowTitle(caption); }
+
+void Form::setBackColor(std::uint32_t bgr)
+{
+    m_backColor = bgr;
+    m_client->update();
+}
+
+void Form::setIconPicture(const QString& path) { setWindowIcon(QIcon(path)); }
+
+QMenuBar* Form::menuBar()
+{
+    if (!m_menuBar) {
+        m_menuBar = new QMenuBar(this);
+        m_menuBar->setNativeMenuBar(false);
+        layoutParts();
+    }
+    return m_menuBar;
+}
+
+void Form::sizeToScreen()
+{
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    m_fullScreen = true;
+    setGeometry(area);
+    layoutParts();
+}
+
+void Form::moveTo(int left, int top) { move(left, top); }
+
+int Form::clientWidth() const { return width(); }
+
+int Form::clientHeight() const
+{
+    const int bar = m_menuBar ? m_menuBar->sizeHint().height() : 0;
+    return std::max(0, height() - bar);
+}
+
+void Form::paintPicture(const QImage& image, const QRect& target)
+{
+    const QSize size(clientWidth(), clientHeight());
+    if (m_canvas.size() != size) {
+        QPixmap canvas(size);
+        canvas.fill(colourFromBgr(m_backColor));
+        if (!m_canvas.isNull()) {
+            QPainter copy(&canvas);
+            copy.drawPixmap(0, 0, m_canvas);
+        }
+        m_canvas = canvas;
+    }
+    if (!image.isNull()) {
+        QPainter painter(&m_canvas);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(target, image);
+    }
+    m_client->update();
+}
+
+void Form::layoutParts()
+{
+    const int bar = m_menuBar ? m_menuBar->sizeHint().height() : 0;
+    if (m_menuBar)
+        m_menuBar->setGeometry(0, 0, width(), bar);
+    m_client->setGeometry(0, bar, width(), std::max(0, height() - bar));
+}
+
+void Form::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    layoutParts();
+}
+
+void Form::ensureLoaded()
+{
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    Form_Load();
+}
+
+void Form::Show()
+{
+    if (Program::ended() || m_unloading)
+        return;
+    ensureLoaded();
+    if (Program::ended())
+        return;
+    if (isHidden()) {
+        if (m_fullScreen)
+            showFullScreen();
+        else
+            show();
+    }
+    raise();
+    activateWindow();
+    if (s_active != this) {
+        s_active = this;
+        Form_Activate();
+    }
+}
+
+void Form::sendToBack() { lower(); }
+
+void Form::Unload()
+{
+    if (m_unloading || !m_loaded)
+        return;
+    m_unloading = true;
+    int cancel = 0;
+    Form_Unload(cancel);
+    if (s_active == this)
+        s_active = nullptr;
+    hide();
+    m_loaded = false;
+}
+
+Form* Form::activeForm() { return s_active; }
+
+void Form::closeEvent(QCloseEvent* event)
+{
+    // Closing a window is never refused.
+    event->accept();
+    if (!m_unloading && !Program::ended())
+        Unload();
+}
+
+void Program::End()
+{
+    if (s_ended)
+        return;
+    s_ended = true;
+    if (endAction())
+        endAction()();
+    else
+        QCoreApplication::exit(0);
+}
+
+bool Program::ended() { return s_ended; }
+
+void Program::setEndAction(std::function<void()> action) { endAction() = std::move(action); }
+
+void Program::reset()
+{
+    s_ended = false;
+    s_active = nullptr;
+}
+
+} // namespace tk

@@ -1,0 +1,106 @@
+#pragma once
+#include <QPixmap>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+
+class QMenuBar;
+
+namespace tk {
+
+class Form;
+
+// The part of a window below its menu bar, where the controls lie. It paints the window's
+// background colour and what was painted on the window, and takes the mouse events that
+// reach the bare background.
+class ClientArea : public QWidget {
+    Q_OBJECT
+public:
+    explicit ClientArea(Form* form);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+
+private:
+    Form* m_form;
+    bool m_pressed = false;
+};
+
+// A top-level window of the game. It is loaded on first use (Form_Load), comes to the
+// front with Show (Form_Activate when it becomes the program's active window), and is
+// closed for good by Unload (Form_Unload), which never runs twice.
+class Form : public QWidget {
+    Q_OBJECT
+public:
+    Form();
+    ~Form() override;
+
+    void setCaption(const QString& caption);
+    void setBackColor(std::uint32_t bgr);
+    std::uint32_t backColor() const { return m_backColor; }
+    void setIconPicture(const QString& path);
+
+    QMenuBar* menuBar();
+    ClientArea* client() { return m_client; }
+
+    // Outer size equal to the screen's; the window shows full screen.
+    void sizeToScreen();
+    void moveTo(int left, int top);
+    // Extents of the client area in pixels.
+    int clientWidth() const;
+    int clientHeight() const;
+
+    // Draws a picture stretched over a rectangle of the client area; the window keeps it.
+    void paintPicture(const QImage& image, const QRect& target);
+    bool hasPaintedPicture() const { return !m_canvas.isNull(); }
+
+    bool loaded() const { return m_loaded; }
+    bool unloading() const { return m_unloading; }
+    // Loads on first use, shows, brings to the front and makes it the active window.
+    void Show();
+    void sendToBack();
+    // Closes the window and runs its Form_Unload; does nothing while an unload is under way.
+    void Unload();
+
+    // The window the program last brought to the front.
+    static Form* activeForm();
+
+    virtual void Form_MouseMove() {}
+    virtual void Form_Click() {}
+
+protected:
+    virtual void Form_Load() {}
+    virtual void Form_Activate() {}
+    virtual void Form_Unload(int& Cancel) { (void)Cancel; }
+
+    void resizeEvent(QResizeEvent*) override;
+    void closeEvent(QCloseEvent*) override;
+
+private:
+    friend class ClientArea;
+    void layoutParts();
+    void ensureLoaded();
+
+    QMenuBar* m_menuBar = nullptr;
+    ClientArea* m_client;
+    QPixmap m_canvas;
+    std::uint32_t m_backColor = 0x00FFFFFF;
+    bool m_loaded = false;
+    bool m_unloading = false;
+    bool m_fullScreen = false;
+};
+
+// The end of the program: stops it at once and for good, whatever is under way.
+class Program {
+public:
+    static void End();
+    static bool ended();
+    // Tests replace what ending does (normally: leave the event loop with status 0).
+    static void setEndAction(std::function<void()> action);
+    static void reset();
+};
+
+} // namespace tk

@@ -1,0 +1,78 @@
+#include "toolkit/label.h"
+
+#include "toolkit/colour.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace tk {
+
+QFont designFont(const QString& family, double points, bool bold, bool italic)
+{
+    QFont font(family);
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(pointsToPixels(points));
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
+Label::Label(QWidget* parent, const QString& caption) : QWidget(parent), m_caption(caption)
+{
+    setAttribute(Qt::WA_NoMousePropagation);
+    setMouseTracking(true);
+    setCursor(Qt::PointingHandCursor);
+}
+
+void Label::setForeColor(std::uint32_t bgr)
+{
+    if (bgr == m_foreColor)
+        return;
+    m_foreColor = bgr;
+    update();
+}
+
+void Label::setFontSpec(const QString& family, double points, bool bold, bool italic)
+{
+    setFont(designFont(family, points, bold, italic));
+    update();
+}
+
+void Label::Move(double left, double top) { QWidget::move(toPixel(left), toPixel(top)); }
+
+void Label::Move(double left, double top, double width, double height)
+{
+    setGeometry(toPixel(left), toPixel(top), std::max(0, toPixel(width)), std::max(0, toPixel(height)));
+}
+
+void Label::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setPen(colourFromBgr(m_foreColor));
+    painter.setFont(font());
+    painter.drawText(rect(), Qt::AlignHCenter | Qt::AlignTop, m_caption);
+}
+
+void Label::mousePressEvent(QMouseEvent* event)
+{
+    m_pressed = event->button() == Qt::LeftButton;
+    event->accept();
+}
+
+void Label::mouseReleaseEvent(QMouseEvent* event)
+{
+    const bool wasPressed = m_pressed;
+    m_pressed = false;
+    event->accept();
+    if (wasPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit Click();
+}
+
+void Label::mouseMoveEvent(QMouseEvent* event)
+{
+    event->accept();
+    emit MouseMove();
+}
+
+} // namespace tk
