@@ -1,0 +1,159 @@
+// Leaving the table with "Exit", the label's hover colours, and closing the table window.
+#include "table_fixture.h"
+#include "toolkit/colour.h"
+
+using namespace testsupport;
+using coppix::Form1;
+using coppix::Integer;
+
+class TestLeaveTable : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TableFixture> fixture;
+    Form1* form = nullptr;
+
+    void checkAllBacksAway()
+    {
+        for (int i = 1; i <= 20; ++i)
+            QCOMPARE(form->dorso20(i).pos(), QPoint(100000, 10000));
+        for (int i = 1; i <= 48; ++i)
+            QCOMPARE(form->dorso48(i).pos(), QPoint(100000, 10000));
+        for (int i = 1; i <= 80; ++i)
+            QCOMPARE(form->Dorso80(i).pos(), QPoint(100000, 10000));
+    }
+    void exitClick() { emit form->lblquit.Click(); }
+
+private slots:
+    void init()
+    {
+        fixture = std::make_unique<TableFixture>();
+        form = &fixture->play();
+    }
+    void cleanup()
+    {
+        form = nullptr;
+        fixture.reset();
+    }
+
+    void exitWithOneCardUp()
+    {
+        clickBack(*form, 5);
+        form->lblquit_Click();
+        QCOMPARE(form->tableState, Integer(4));
+        QCOMPARE(form->firstCard, Integer(0));
+        QCOMPARE(facesUp(*form), 0);
+        checkAllBacksAway();
+        QCOMPARE(tk::Form::activeForm(), fixture->start.get());
+        QVERIFY(form->isVisible()); // still loaded and shown, behind
+        // The next wait finishes the leaving.
+        exitClick();
+        QCOMPARE(form->tableState, Integer(0));
+        for (int i = 1; i <= 20; ++i)
+            QVERIFY(form->dorso20(i).Visible());
+        checkAllBacksAway();
+        // "Play" deals the same size again.
+        fixture->start->lblplay_Click();
+        QCOMPARE(form->cardCount, Integer(20));
+        QVERIFY(form->venti->checked());
+        QCOMPARE(facesUp(*form), 0);
+        QVERIFY(QRect(0, 0, form->tableWidth, form->tableHeight).contains(form->dorso20(1).geometry()));
+    }
+
+    void exitTwiceBeforeTheNextWaitIsExitOnce()
+    {
+        clickBack(*form, 5);
+        form->lblquit_Click();
+        form->lblquit_Click();
+        QCOMPARE(form->tableState, Integer(4));
+        checkAllBacksAway();
+        QCOMPARE(facesUp(*form), 0);
+    }
+
+    void exitParksSetsThatASizeChoiceParkedElsewhere()
+    {
+        form->quarantotto_Click(); // 20 and 80 at (10000, 10000)
+        exitClick();
+        checkAllBacksAway();
+        QCOMPARE(form->tableState, Integer(0));
+        fixture->start->lblplay_Click();
+        QCOMPARE(form->cardCount, Integer(48));
+        for (int i = 1; i <= 20; ++i)
+            QCOMPARE(form->dorso20(i).pos(), QPoint(100000, 10000));
+    }
+
+    void exitDuringTheLastPairPause()
+    {
+        for (int i = 1; i <= 10; ++i) {
+            clickBack(*form, i);
+            clickBack(*form, partnerOf(*form, i));
+        }
+        exitClick();
+        QCOMPARE(form->tableState, Integer(4)); // finished at the next wait
+        QCOMPARE(facesUp(*form), 0);
+        form->Timer1.fire();
+        QCOMPARE(form->tableState, Integer(0));
+        QCOMPARE(tk::Form::activeForm(), fixture->start.get());
+    }
+
+    void exitKeepsTheBoxesAndTheMusic()
+    {
+        form->menu_about_Click();
+        QVERIFY(form->Text3.Visible());
+        const audio::MediaDevice::Mode music = form->MMC1.mode();
+        const QString song = form->MMC1.fileName();
+        exitClick();
+        QVERIFY(form->Text3.Visible());
+        QCOMPARE(form->MMC1.mode(), music);
+        QCOMPARE(form->MMC1.fileName(), song);
+        QVERIFY(form->canzoni(1).checked());
+        // Back at the table: the info box still open with its text copied anew, the rules closed.
+        form->Text1.show();
+        fixture->start->Text4.setText(QStringLiteral("changed\r\n"));
+        fixture->start->lblplay_Click();
+        QVERIFY(form->Text3.Visible());
+        QCOMPARE(form->Text3.text(), QStringLiteral("changed\r\n"));
+        QVERIFY(!form->Text1.Visible());
+    }
+
+    void exitWithABoxOpenAndAnItalianBox()
+    {
+        form->italiano_Click(1);
+        exitClick();
+        QVERIFY(form->Text1.Visible()); // behind the start screen
+        fixture->start->lblplay_Click();
+        QVERIFY(!form->Text1.Visible());
+    }
+
+    void hoverColours()
+    {
+        // The offscreen platform keeps no window order: take the start screen out of the way.
+        fixture->start->hide();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        QCOMPARE(form->lblquit.foreColor(), tk::Yellow);
+        QTest::mouseMove(&form->lblquit, QPoint(5, 5));
+        QTRY_COMPARE(form->lblquit.foreColor(), tk::Orange);
+        // Over a card, or over an open box, the label keeps its colour.
+        QTest::mouseMove(&form->dorso20(1), QPoint(5, 5));
+        form->menu_about_Click();
+        QTest::mouseMove(form->Text3.viewport(), QPoint(5, 5));
+        QTest::qWait(30);
+        QCOMPARE(form->lblquit.foreColor(), tk::Orange);
+        // Over the bare table it turns yellow again.
+        QTest::mouseMove(form->client(), QPoint(5, form->tableHeight - 5));
+        QTRY_COMPARE(form->lblquit.foreColor(), tk::Yellow);
+    }
+
+    void closingTheTableAfterNoMusicAndNoSound()
+    {
+        form->nomusic_Click();
+        form->cards_Click();
+        form->close();
+        QCOMPARE(fixture->endings, 1);
+        QCOMPARE(form->MMC1.mode(), audio::MediaDevice::Mode::Closed);
+        QCOMPARE(form->MMCw.mode(), audio::MediaDevice::Mode::Closed);
+        QVERIFY(!fixture->start->loaded());
+    }
+};
+
+QTEST_MAIN(TestLeaveTable)
+#include "tst_leave_table.moc"

@@ -1,0 +1,211 @@
+// The "&Options" menu: a new game of 20, 48 or 80 cards from whatever stands on the table.
+#include "table_fixture.h"
+
+#include <QFile>
+#include <set>
+
+using namespace testsupport;
+using coppix::Form1;
+using coppix::Integer;
+
+namespace {
+using Handler = void (Form1::*)();
+
+struct Size {
+    int count, rows;
+    Handler handler;
+};
+Size sizeOf(int count)
+{
+    switch (count) {
+    case 48: return {48, 6, &Form1::quarantotto_Click};
+    case 80: return {80, 8, &Form1::ottanta_Click};
+    default: return {20, 4, &Form1::venti_Click};
+    }
+}
+tk::ImageArray& backsOf(Form1& form, int count)
+{
+    return count == 20 ? form.dorso20 : count == 48 ? form.dorso48 : form.Dorso80;
+}
+tk::MenuItem* entryOf(Form1& form, int count)
+{
+    return count == 20 ? form.venti : count == 48 ? form.quarantotto : form.ottanta;
+}
+} // namespace
+
+class TestTableSizes : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TableFixture> fixture;
+    Form1* form = nullptr;
+
+    void checkTableOf(int count)
+    {
+        const Size size = sizeOf(count);
+        QCOMPARE(int(form->cardCount), size.count);
+        QCOMPARE(int(form->rowCount), size.rows);
+        for (int other : {20, 48, 80})
+            QCOMPARE(entryOf(*form, other)->checked(), other == count);
+        QCOMPARE(facesUp(*form), 0);
+        QCOMPARE(form->foundCards, Integer(0));
+        QCOMPARE(form->firstCard, Integer(0));
+        QCOMPARE(form->secondCard, Integer(0));
+        QCOMPARE(form->phase(), Form1::Phase::WaitingForPick);
+        const int columns = size.count / size.rows;
+        const QRect grid(form->marginLeft, form->marginTop, columns * form->cellSize, size.rows * form->cellSize);
+        const QRect table(0, 0, form->tableWidth, form->tableHeight);
+        for (int set : {20, 48, 80}) {
+            tk::ImageArray& backs = backsOf(*form, set);
+            for (int i = 1; i <= set; ++i) {
+                if (set == count) {
+                    QVERIFY(backs(i).Visible());
+                    QCOMPARE(backs(i).width(), int(form->cellSize));
+                    QVERIFY(grid.contains(backs(i).geometry()));
+                } else {
+                    QVERIFY2(!table.intersects(backs(i).geometry()), "a back of another size on the table");
+                }
+            }
+        }
+    }
+
+private slots:
+    void init()
+    {
+        fixture = std::make_unique<TableFixture>();
+        form = &fixture->play();
+    }
+    void cleanup()
+    {
+        form = nullptr;
+        fixture.reset();
+    }
+
+    void fromEachSizeToEachSize_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        for (int from : {20, 48, 80})
+            for (int to : {20, 48, 80})
+                QTest::newRow(qPrintable(QStringLiteral("%1 to %2").arg(from).arg(to))) << from << to;
+    }
+    void fromEachSizeToEachSize()
+    {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        (form->*sizeOf(from).handler)();
+        // Half a game: a kept pair and a card up.
+        clickBack(*form, 1);
+        clickBack(*form, partnerOf(*form, 1));
+        clickBack(*form, 2);
+        QCOMPARE(facesUp(*form), 3);
+        (form->*sizeOf(to).handler)();
+        checkTableOf(to);
+    }
+
+    void eightyFirstChosenFromTwenty()
+    {
+        QCOMPARE(form->Img.UBound(), 20);
+        form->ottanta->trigger();
+        QCOMPARE(form->Img.UBound(), 80);
+        checkTableOf(80);
+    }
+
+    void parkedSetsKeepTheirSize()
+    {
+        form->quarantotto_Click();
+        const QSize cell48 = form->dorso48(1).size();
+        form->venti_Click();
+        for (int i = 1; i <= 48; ++i) {
+            QCOMPARE(form->dorso48(i).pos(), QPoint(10000, 10000));
+            QCOMPARE(form->dorso48(i).size(), cell48);
+        }
+        for (int i = 1; i <= 80; ++i)
+            QCOMPARE(form->Dorso80(i).pos(), QPoint(10000, 10000));
+        QVERIFY(!form->dorso48.element0().Visible());
+        form->quarantotto_Click(); // back into the 6-row grid, each back in its new cell
+        checkTableOf(48);
+    }
+
+    void sizeChosenDuringTheMismatchPause()
+    {
+        clickBack(*form, 1);
+        clickBack(*form, strangerOf(*form, 1));
+        QCOMPARE(form->phase(), Form1::Phase::MismatchPause);
+        form->quarantotto_Click();
+        QVERIFY(!form->Timer1.enabled());
+        checkTableOf(48);
+        form->Timer1.fire(); // a late tick of the old pause finds nothing to do
+        checkTableOf(48);
+    }
+
+    void sizeChosenAfterTheLastPair()
+    {
+        for (int i = 1; i <= 10; ++i) {
+            clickBack(*form, i);
+            clickBack(*form, partnerOf(*form, i));
+        }
+        form->Timer1.fire();
+        QCOMPARE(facesUp(*form), 20);
+        form->venti_Click();
+        checkTableOf(20);
+        clickBack(*form, 3);
+        QVERIFY(faceUp(*form, 3));
+    }
+
+    void sizeChosenDuringTheLastPairPause()
+    {
+        for (int i = 1; i <= 10; ++i) {
+            clickBack(*form, i);
+            clickBack(*form, partnerOf(*form, i));
+        }
+        QCOMPARE(form->phase(), Form1::Phase::EndPause);
+        form->ottanta_Click();
+        checkTableOf(80);
+    }
+
+    void sizeChoiceClosesTheBoxes()
+    {
+        form->inglese_Click(2);
+        QVERIFY(form->Text2.Visible());
+        form->venti_Click();
+        QVERIFY(!form->Text1.Visible() && !form->Text2.Visible() && !form->Text3.Visible());
+        form->menu_about_Click();
+        form->ottanta_Click();
+        QVERIFY(!form->Text3.Visible());
+    }
+
+    void tenThousandChoicesKeepStackAndMemoryFlat()
+    {
+        auto resident = [] {
+            QFile statm(QStringLiteral("/proc/self/statm"));
+            statm.open(QIODevice::ReadOnly);
+            return statm.readAll().split(' ').value(1).toLong() * 4;
+        };
+        int returned = 0;
+        std::set<std::uintptr_t> depths;
+        for (tk::MenuItem* entry : {form->venti, form->quarantotto, form->ottanta})
+            connect(entry, &tk::MenuItem::Click, this, [&] {
+                int probe = 0;
+                depths.insert(reinterpret_cast<std::uintptr_t>(&probe));
+                ++returned;
+            });
+        long before = 0;
+        for (int i = 0; i < 10000; ++i) {
+            if (i == 300)
+                before = resident();
+            clickBack(*form, 1);
+            clickBack(*form, strangerOf(*form, 1)); // each choice abandons a pause
+            entryOf(*form, i % 3 == 0 ? 20 : i % 3 == 1 ? 48 : 80)->trigger();
+            QCoreApplication::processEvents(); // as the game does after every choice
+        }
+        const long after = resident();
+        QCOMPARE(returned, 10000);
+        QCOMPARE(depths.size(), std::size_t(1));
+        qInfo("resident memory after 300 choices: %ld KiB, after 10000: %ld KiB", before, after);
+        QVERIFY2(after - before < 4096, qPrintable(QStringLiteral("grew by %1 KiB").arg(after - before)));
+        checkTableOf(20);
+    }
+};
+
+QTEST_MAIN(TestTableSizes)
+#include "tst_table_sizes.moc"
