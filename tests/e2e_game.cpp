@@ -91,6 +91,93 @@ private slots:
         QCOMPARE(game.exitStatus(), QProcess::NormalExit);
         QCOMPARE(game.exitCode(), 0);
     }
+
+    void aWholeVisit()
+    {
+        xsession::Display x(screenW, screenH);
+        QVERIFY2(x.ok(), "Xvfb did not start");
+        QProcess game;
+        QProcessEnvironment env = x.environment();
+        env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+        game.setProcessEnvironment(env);
+        game.setProcessChannelMode(QProcess::ForwardedChannels);
+        game.start(QStringLiteral(COPPIX_BINARY), {});
+        QVERIFY(game.waitForStarted(5000));
+        const unsigned long start = x.waitForWindow(startTitle, 10000);
+        QVERIFY(start);
+        QTest::qWait(300);
+
+        const coppix::StartLayout layout = coppix::startLayout(screenW, screenH);
+        const QPoint play(int(layout.playLeft) + 76, int(layout.top) + 16);
+        const QPoint quit(int(layout.quitLeft) + 37, int(layout.top) + 18);
+        QVERIFY(x.click(play.x(), play.y()));
+        const unsigned long table = x.waitForWindow(tableTitle, 10000);
+        QVERIFY(table);
+        QTRY_COMPARE_WITH_TIMEOUT(x.topWindow(), table, 5000);
+        QTest::qWait(300);
+        QImage shot = x.screenshot();
+        int menuBar = 0;
+        while (menuBar < 100 && (shot.pixel(screenW - 5, menuBar) & 0xFFFFFF) != blue)
+            ++menuBar;
+        QVERIFY(menuBar > 5 && menuBar < 100);
+
+        // "48 cards" from the Options menu, by its access letter.
+        QVERIFY(x.xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(table)}));
+        QVERIFY(x.xdotool({QStringLiteral("key"), QStringLiteral("alt+o")}));
+        QTest::qWait(300);
+        QVERIFY(x.xdotool({QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Return")}));
+        const coppix::GridGeometry grid = coppix::gridGeometry(screenW, screenH - menuBar, 48, 6);
+        QTRY_VERIFY_WITH_TIMEOUT(xsession::fractionOf(x.screenshot(), cellRect(grid, menuBar, 8, 48), blue) < 0.05, 5000);
+        QTest::qWait(200);
+        shot = x.screenshot();
+        saveShot(shot, QStringLiteral("4-table48.png"));
+        const QImage back = shot.copy(cellRect(grid, menuBar, 8, 1));
+        for (int cell = 1; cell <= 48; ++cell)
+            QVERIFY2(xsession::difference(shot.copy(cellRect(grid, menuBar, 8, cell)), back) < 2,
+                     qPrintable(QStringLiteral("cell %1 is no back of the 48-card table").arg(cell)));
+
+        // Two cards turned: a kept pair stays up, two different faces turn back after the pause.
+        const QRect a = cellRect(grid, menuBar, 8, 10), b = cellRect(grid, menuBar, 8, 27);
+        QVERIFY(x.click(a.center().x(), a.center().y()));
+        QTRY_VERIFY_WITH_TIMEOUT(xsession::difference(x.screenshot().copy(a), back) > 10, 5000);
+        QVERIFY(x.click(b.center().x(), b.center().y()));
+        QTRY_VERIFY_WITH_TIMEOUT(xsession::difference(x.screenshot().copy(b), back) > 10, 5000);
+        shot = x.screenshot();
+        saveShot(shot, QStringLiteral("5-two-up.png"));
+        const bool pair = xsession::difference(shot.copy(a), shot.copy(b)) < 3;
+        QTest::qWait(2200);
+        shot = x.screenshot();
+        saveShot(shot, QStringLiteral("6-after-pause.png"));
+        if (pair) {
+            QVERIFY(xsession::difference(shot.copy(a), back) > 10);
+            QVERIFY(xsession::difference(shot.copy(b), back) > 10);
+        } else {
+            QVERIFY(xsession::difference(shot.copy(a), back) < 2);
+            QVERIFY(xsession::difference(shot.copy(b), back) < 2);
+        }
+
+        // "Exit": the start screen in front, then "Play" deals 48 cards anew.
+        const coppix::TableLayout tableLayout = coppix::tableLayout(screenW, screenH - menuBar);
+        QVERIFY(x.click(int(tableLayout.exitLeft) + 37, menuBar + int(tableLayout.exitTop) + 18));
+        QTRY_COMPARE_WITH_TIMEOUT(x.topWindow(), start, 5000);
+        QTest::qWait(200);
+        saveShot(x.screenshot(), QStringLiteral("7-back-at-start.png"));
+        QVERIFY(x.click(play.x(), play.y()));
+        QTRY_COMPARE_WITH_TIMEOUT(x.topWindow(), table, 5000);
+        QTest::qWait(300);
+        shot = x.screenshot();
+        saveShot(shot, QStringLiteral("8-table-again.png"));
+        for (int cell = 1; cell <= 48; ++cell)
+            QVERIFY(xsession::difference(shot.copy(cellRect(grid, menuBar, 8, cell)), back) < 2);
+
+        // "Exit" again, then "Quit": the program ends with status 0.
+        QVERIFY(x.click(int(tableLayout.exitLeft) + 37, menuBar + int(tableLayout.exitTop) + 18));
+        QTRY_COMPARE_WITH_TIMEOUT(x.topWindow(), start, 5000);
+        QVERIFY(x.click(quit.x(), quit.y()));
+        QVERIFY2(game.waitForFinished(10000), "the program did not end");
+        QCOMPARE(game.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(game.exitCode(), 0);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestEndToEnd)
