@@ -58,7 +58,8 @@ private slots:
         QCOMPARE(start->lblplay.pos(), QPoint(tk::toPixel(layout.playLeft), tk::toPixel(layout.top)));
         QCOMPARE(start->lblInfo.pos(), QPoint(tk::toPixel(layout.infoLeft), tk::toPixel(layout.top)));
         QCOMPARE(start->lblquit.pos(), QPoint(tk::toPixel(layout.quitLeft), tk::toPixel(layout.top)));
-        // Nothing of the game exists before "Play".
+        // Nothing of the game exists before "Play". (This runs before any "Play" of this
+        // test program: sound, once started, stays started for the process.)
         QVERIFY(start->table() == nullptr);
         QVERIFY(!audio::AudioSystem::instance().started());
     }
@@ -140,7 +141,6 @@ private slots:
         start->lblquit_Click();
         QCOMPARE(fixture->endings, 1);
         QVERIFY(start->table() == nullptr);
-        QVERIFY(!audio::AudioSystem::instance().started());
         QVERIFY(!start->loaded());
     }
 
