@@ -1,0 +1,277 @@
+#include "audio/audio_system.h"
+
+#include "audio/media_device.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMetaObject>
+#include <QObject>
+#include <QThreadPool>
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+
+namespace audio {
+
+namespace {
+
+// Where the hooks post to. Set while the hooks are installed, so that a hook running on
+// the audio thread never sees the mailbox go away under it.
+std::atomic<QObject*> g_mailbox{nullptr};
+
+// SDL keeps per-thread state (its error message) that it frees by itself only on threads
+// it created: free it after each job on the loader thread, which is Qt's.
+void releaseSdlThreadState()
+{
+    SDL_TLSCleanup();
+}
+
+void shutDownAtExit()
+{
+    AudioSystem::instance().shutdown();
+}
+
+} // namespace
+
+AudioSystem& AudioSystem::instance()
+{
+    // Never destroyed: the exit routine and devices that outlive main() may still reach it.
+    static AudioSystem* const system = new AudioSystem;
+    return *system;
+}
+
+bool AudioSystem::start()
+{
+    if (m_state != State::NotStarted)
+        return started();
+    m_state = State::Silent;
+    if (QCoreApplication::instance())
+        qAddPostRoutine(shutDownAtExit);  // runs while the application object goes away
+    else
+        std::atexit(shutDownAtExit);
+
+    if (qEnvironmentVariableIntValue("COPPIX_NO_AUDIO") != 0 || !openMixer())
+        return false;
+
+    m_driver = QString::fromUtf8(SDL_GetCurrentAudioDriver());
+    m_mailbox = new QObject;
+    m_loader = new QThreadPool;
+    m_loader->setMaxThreadCount(1);
+    g_mailbox.store(m_mailbox);
+    Mix_ChannelFinished(&AudioSystem::channelFinishedHook);
+    Mix_HookMusicFinished(&AudioSystem::musicFinishedHook);
+    m_state = State::Running;
+    return true;
+}
+
+bool AudioSystem::tryOpenDriver()
+{
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return false;
+    if (Mix_OpenAudio(kSampleRate, AUDIO_S16SYS, 2, kBufferFrames) != 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    return true;
+}
+
+bool AudioSystem::openMixer()
+{
+    // Debian's FluidSynth ignores SDL_SOUNDFONTS, and its default soundfont is whatever
+    // another package made it: name ours.
+    if (QFileInfo(QString::fromLatin1(kSoundFont)).isFile())
+        Mix_SetSoundFonts(kSoundFont);
+    Mix_Init(MIX_INIT_MID);
+    if (tryOpenDriver())
+        return true;
+    // No sound card (or the driver named in SDL_AUDIODRIVER is not there): the dummy
+    // driver keeps the time, so the game runs the same, silently. The environment
+    // variable would win over a normal hint, hence the override.
+    SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+    if (tryOpenDriver())
+        return true;
+    Mix_Quit();
+    return false;
+}
+
+void AudioSystem::shutdown()
+{
+    if (m_state == State::Down)
+        return;
+    // The devices first, while the mixer is still open: each halts and lets go of its sound.
+    const std::vector<MediaDevice*> devices = m_devices;
+    for (MediaDevice* device : devices)
+        device->close();
+
+    if (m_state == State::Running) {
+        Mix_HookMusicFinished(nullptr);
+        Mix_ChannelFinished(nullptr);
+        g_mailbox.store(nullptr);
+        m_loader->waitForDone();
+        delete m_loader;
+        m_loader = nullptr;
+        {
+            std::lock_guard lock(m_loadedMutex);
+            for (const auto& [ticket, music] : m_loaded) {
+                if (music)
+                    Mix_FreeMusic(music);
+            }
+            m_loaded.clear();
+        }
+        m_waitingLoads.clear();
+        Mix_CloseAudio();
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        // Nothing else of SDL is in use: let it free its global state (hints and the like).
+        if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
+            SDL_Quit();
+        delete m_mailbox;  // calls still posted to it are dropped with it
+        m_mailbox = nullptr;
+    }
+    m_state = State::Down;
+    m_driver.clear();
+    m_channelOwners.clear();
+    m_musicOwner = nullptr;
+}
+
+void AudioSystem::attach(MediaDevice* device)
+{
+    m_devices.push_back(device);
+}
+
+void AudioSystem::detach(MediaDevice* device)
+{
+    m_devices.erase(std::remove(m_devices.begin(), m_devices.end(), device), m_devices.end());
+    std::replace(m_channelOwners.begin(), m_channelOwners.end(), device, static_cast<MediaDevice*>(nullptr));
+    if (m_musicOwner == device)
+        m_musicOwner = nullptr;
+    std::erase_if(m_waitingLoads, [device](const auto& entry) { return entry.second == device; });
+}
+
+int AudioSystem::takeChannel(MediaDevice* device)
+{
+    if (!started())
+        return -1;
+    auto free = std::find(m_channelOwners.begin(), m_channelOwners.end(), nullptr);
+    const int channel = int(free - m_channelOwners.begin());
+    if (free == m_channelOwners.end())
+        m_channelOwners.push_back(device);
+    else
+        *free = device;
+    if (channel >= Mix_AllocateChannels(-1))
+        Mix_AllocateChannels(channel + 1);
+    return channel;
+}
+
+void AudioSystem::claimMusic(MediaDevice* device)
+{
+    if (m_musicOwner && m_musicOwner != device) {
+        MediaDevice* previous = m_musicOwner;
+        m_musicOwner = nullptr;
+        previous->close();
+    }
+    m_musicOwner = device;
+}
+
+void AudioSystem::releaseMusic(MediaDevice* device)
+{
+    if (m_musicOwner == device)
+        m_musicOwner = nullptr;
+}
+
+quint64 AudioSystem::loadMusic(MediaDevice* device, const QByteArray& bytes)
+{
+    if (!started())
+        return 0;
+    const quint64 ticket = m_nextTicket++;
+    m_waitingLoads[ticket] = device;
+    m_loader->start([ticket, bytes] {
+        SDL_RWops* source = SDL_RWFromConstMem(bytes.constData(), int(bytes.size()));
+        // The file has been checked as MIDI: no guessing by SDL_mixer.
+        Mix_Music* music = source ? Mix_LoadMUSType_RW(source, MUS_MID, 1) : nullptr;
+        releaseSdlThreadState();
+        AudioSystem& system = AudioSystem::instance();
+        {
+            std::lock_guard lock(system.m_loadedMutex);
+            system.m_loaded[ticket] = music;
+        }
+        if (QObject* mailbox = g_mailbox.load())
+            QMetaObject::invokeMethod(
+                mailbox, [ticket] { AudioSystem::instance().musicLoaded(ticket); }, Qt::QueuedConnection);
+    });
+    return ticket;
+}
+
+void AudioSystem::cancelLoad(quint64 ticket)
+{
+    // The song still arrives; with nobody waiting for it, it is freed.
+    m_waitingLoads.erase(ticket);
+}
+
+void AudioSystem::freeMusic(Mix_Music* music)
+{
+    if (!music)
+        return;
+    // FluidSynth takes its time to take a synthesiser down: not on the GUI thread. The
+    // song has been halted, so the mixer no longer reads it.
+    if (m_loader)
+        m_loader->start([music] {
+            Mix_FreeMusic(music);
+            releaseSdlThreadState();
+        });
+    else
+        Mix_FreeMusic(music);
+}
+
+void AudioSystem::musicLoaded(quint64 ticket)
+{
+    Mix_Music* music = nullptr;
+    {
+        std::lock_guard lock(m_loadedMutex);
+        const auto it = m_loaded.find(ticket);
+        if (it == m_loaded.end())
+            return;
+        music = it->second;
+        m_loaded.erase(it);
+    }
+    const auto waiting = m_waitingLoads.find(ticket);
+    if (waiting == m_waitingLoads.end()) {
+        freeMusic(music);
+        return;
+    }
+    MediaDevice* device = waiting->second;
+    m_waitingLoads.erase(waiting);
+    device->musicLoaded(ticket, music);
+}
+
+void AudioSystem::musicFinished()
+{
+    if (m_musicOwner)
+        m_musicOwner->musicFinishedInMixer();
+}
+
+void AudioSystem::channelFinished(int channel)
+{
+    if (channel >= 0 && channel < int(m_channelOwners.size()) && m_channelOwners[size_t(channel)])
+        m_channelOwners[size_t(channel)]->channelFinishedInMixer();
+}
+
+// The hooks run on SDL's audio thread (or inside a halt): they only post.
+void AudioSystem::musicFinishedHook()
+{
+    if (QObject* mailbox = g_mailbox.load())
+        QMetaObject::invokeMethod(mailbox, [] { AudioSystem::instance().musicFinished(); }, Qt::QueuedConnection);
+}
+
+void AudioSystem::channelFinishedHook(int channel)
+{
+    if (QObject* mailbox = g_mailbox.load())
+        QMetaObject::invokeMethod(
+            mailbox, [channel] { AudioSystem::instance().channelFinished(channel); }, Qt::QueuedConnection);
+}
+
+} // namespace audio

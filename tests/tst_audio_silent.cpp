@@ -1,0 +1,147 @@
+// No audio at all (COPPIX_NO_AUDIO=1, or no driver that opens): SDL is never touched, and
+// the devices play by their clocks alone, silently, so the game sees the same commands
+// take the same time and the same Done(1) at each natural end.
+#include "audio/audio_system.h"
+#include "audio/media_device.h"
+#include "tst_audio_fixtures.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <SDL.h>
+
+using audio::MediaDevice;
+using Mode = audio::MediaDevice::Mode;
+
+namespace {
+constexpr int kWavMs = 250;
+constexpr int kNoteMs = 150;
+constexpr int kSongMs = kNoteMs + MediaDevice::kMidiReleaseMs;
+} // namespace
+
+class TestAudioSilent : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void playsEndByTheClock_data();
+    void playsEndByTheClock();
+    void pauseHoldsTheClock_data();
+    void pauseHoldsTheClock();
+    void closeCutsShort();
+    void badFilesStayClosed_data();
+    void badFilesStayClosed();
+    void sdlWasNeverStarted();
+
+private:
+    QString file(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+    QTemporaryDir m_dir;
+};
+
+void TestAudioSilent::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    qputenv("COPPIX_NO_AUDIO", "1");
+    QVERIFY(fixtures::writeFile(file("card.wav"), fixtures::toneWav(kWavMs)));
+    QVERIFY(fixtures::writeFile(file("song.mid"), fixtures::oneNoteSong(kNoteMs)));
+    QVERIFY(fixtures::writeFile(file("garbage.mid"), QByteArray(100, 'g')));
+    QVERIFY(fixtures::writeFile(file("silent.mid"), fixtures::metaOnlySong()));
+    QVERIFY(fixtures::writeFile(file("cut.wav"), fixtures::toneWav(kWavMs).left(100)));
+}
+
+void TestAudioSilent::playsEndByTheClock_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("endMs");
+    QTest::newRow("WAV") << "card.wav" << kWavMs;
+    QTest::newRow("song") << "song.mid" << kSongMs;
+}
+
+void TestAudioSilent::playsEndByTheClock()
+{
+    QFETCH(QString, name);
+    QFETCH(int, endMs);
+    MediaDevice device;
+    QSignalSpy done(&device, &MediaDevice::Done);
+    device.setFileName(m_dir.filePath(name));
+    device.setCommand(QStringLiteral("open"));
+    QCOMPARE(device.mode(), Mode::Stopped);
+    QVERIFY(!audio::AudioSystem::instance().started());
+    QVERIFY(audio::AudioSystem::instance().driverName().isEmpty());
+    QElapsedTimer clock;
+    clock.start();
+    device.setCommand(QStringLiteral("play"));
+    QCOMPARE(device.mode(), Mode::Playing);
+    QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, endMs + 2000);
+    const qint64 elapsed = clock.elapsed();
+    QVERIFY2(elapsed >= endMs && elapsed < endMs + 300, qPrintable(QString::number(elapsed)));
+    QCOMPARE(done.at(0).at(0).toInt(), 1);
+    QCOMPARE(device.mode(), Mode::Stopped);
+}
+
+void TestAudioSilent::pauseHoldsTheClock_data()
+{
+    playsEndByTheClock_data();
+}
+
+void TestAudioSilent::pauseHoldsTheClock()
+{
+    QFETCH(QString, name);
+    QFETCH(int, endMs);
+    MediaDevice device;
+    QSignalSpy done(&device, &MediaDevice::Done);
+    device.setFileName(m_dir.filePath(name));
+    device.setCommand(QStringLiteral("open"));
+    QElapsedTimer clock;
+    clock.start();
+    device.setCommand(QStringLiteral("play"));
+    QTest::qWait(100);
+    device.setCommand(QStringLiteral("pause"));
+    QTest::qWait(endMs);
+    QCOMPARE(done.count(), 0);
+    device.setCommand(QStringLiteral("play"));
+    QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, endMs + 2000);
+    QVERIFY2(clock.elapsed() >= 2 * endMs, qPrintable(QString::number(clock.elapsed())));
+}
+
+void TestAudioSilent::closeCutsShort()
+{
+    MediaDevice device;
+    QSignalSpy done(&device, &MediaDevice::Done);
+    device.setFileName(file("song.mid"));
+    device.setCommand(QStringLiteral("open"));
+    device.setCommand(QStringLiteral("play"));
+    QTest::qWait(100);
+    device.setCommand(QStringLiteral("close"));
+    QTest::qWait(kSongMs + 100);
+    QCOMPARE(done.count(), 0);
+}
+
+void TestAudioSilent::badFilesStayClosed_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const char* name : {"garbage.mid", "silent.mid", "cut.wav"})
+        QTest::newRow(name) << name;
+}
+
+void TestAudioSilent::badFilesStayClosed()
+{
+    QFETCH(QString, name);
+    MediaDevice device;
+    QSignalSpy done(&device, &MediaDevice::Done);
+    device.setFileName(m_dir.filePath(name));
+    device.setCommand(QStringLiteral("open"));
+    QCOMPARE(device.mode(), Mode::Closed);
+    device.setCommand(QStringLiteral("play"));
+    QTest::qWait(MediaDevice::kMidiReleaseMs + 100);  // a song of no length would have ended
+    QCOMPARE(done.count(), 0);
+}
+
+void TestAudioSilent::sdlWasNeverStarted()
+{
+    QCOMPARE(SDL_WasInit(SDL_INIT_AUDIO), 0u);
+}
+
+QTEST_MAIN(TestAudioSilent)
+#include "tst_audio_silent.moc"
