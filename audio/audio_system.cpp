@@ -111,6 +111,12 @@ void AudioSystem::shutdown()
         Mix_HookMusicFinished(nullptr);
         Mix_ChannelFinished(nullptr);
         g_mailbox.store(nullptr);
+        {
+            // Songs still waiting for the loader are not wanted any more.
+            std::lock_guard lock(m_loadedMutex);
+            for (const auto& [ticket, device] : m_waitingLoads)
+                m_cancelledLoads.insert(ticket);
+        }
         m_loader->waitForDone();
         delete m_loader;
         m_loader = nullptr;
@@ -121,6 +127,7 @@ void AudioSystem::shutdown()
                     Mix_FreeMusic(music);
             }
             m_loaded.clear();
+            m_cancelledLoads.clear();
         }
         m_waitingLoads.clear();
         Mix_CloseAudio();
@@ -190,11 +197,18 @@ quint64 AudioSystem::loadMusic(MediaDevice* device, const QByteArray& bytes)
     const quint64 ticket = m_nextTicket++;
     m_waitingLoads[ticket] = device;
     m_loader->start([ticket, bytes] {
+        AudioSystem& system = AudioSystem::instance();
+        {
+            // A song given up before its turn came is not loaded at all: a player running
+            // down the song menu would otherwise queue a soundfont load per click.
+            std::lock_guard lock(system.m_loadedMutex);
+            if (system.m_cancelledLoads.erase(ticket))
+                return;
+        }
         SDL_RWops* source = SDL_RWFromConstMem(bytes.constData(), int(bytes.size()));
         // The file has been checked as MIDI: no guessing by SDL_mixer.
         Mix_Music* music = source ? Mix_LoadMUSType_RW(source, MUS_MID, 1) : nullptr;
         releaseSdlThreadState();
-        AudioSystem& system = AudioSystem::instance();
         {
             std::lock_guard lock(system.m_loadedMutex);
             system.m_loaded[ticket] = music;
@@ -208,8 +222,11 @@ quint64 AudioSystem::loadMusic(MediaDevice* device, const QByteArray& bytes)
 
 void AudioSystem::cancelLoad(quint64 ticket)
 {
-    // The song still arrives; with nobody waiting for it, it is freed.
-    m_waitingLoads.erase(ticket);
+    // A song already loading still arrives; with nobody waiting for it, it is freed.
+    if (m_waitingLoads.erase(ticket)) {
+        std::lock_guard lock(m_loadedMutex);
+        m_cancelledLoads.insert(ticket);
+    }
 }
 
 void AudioSystem::freeMusic(Mix_Music* music)
@@ -237,6 +254,7 @@ void AudioSystem::musicLoaded(quint64 ticket)
             return;
         music = it->second;
         m_loaded.erase(it);
+        m_cancelledLoads.erase(ticket); // given up while it was loading
     }
     const auto waiting = m_waitingLoads.find(ticket);
     if (waiting == m_waitingLoads.end()) {

@@ -20,6 +20,7 @@
 
 #include <mutex>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class QObject;
@@ -90,8 +91,9 @@ private:
     quint64 m_nextTicket = 1;
     std::unordered_map<quint64, MediaDevice*> m_waitingLoads;
 
-    std::mutex m_loadedMutex;  // guards m_loaded, filled on the loader thread
+    std::mutex m_loadedMutex;  // guards m_loaded, filled on the loader thread, and m_cancelledLoads
     std::unordered_map<quint64, _Mix_Music*> m_loaded;
+    std::unordered_set<quint64> m_cancelledLoads;  // given up before the loader reached them
 };
 
 } // namespace audio
