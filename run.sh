@@ -3,6 +3,8 @@
 #   ./run.sh play    build and start the game
 #   ./run.sh test    build and run the whole test suite
 #   ./run.sh build   build only
+#   ./run.sh sanitize  the test suite built with AddressSanitizer and UBSan (build-asan/)
+#   ./run.sh fuzz      a bounded run of the fuzz targets (build-fuzz/)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -28,9 +30,28 @@ build() {
     cmake --build "$dir" --parallel
 }
 
+sanitize() {
+    install_missing
+    BUILD_DIR=build-asan CMAKE_ARGS="-DCOPPIX_SANITIZE=ON" build
+    cd build-asan
+    # Leaks of Qt's, SDL's and FluidSynth's own are listed, with reasons, in the suppressions.
+    ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1" \
+    LSAN_OPTIONS="suppressions=$(pwd)/../tests/lsan.supp:print_suppressions=0" \
+    UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+        ctest --output-on-failure --parallel 8
+}
+
+fuzz() {
+    packages+=(clang-14 libclang-rt-14-dev)
+    install_missing
+    bash tests/fuzz/run.sh
+}
+
 case "${1:-play}" in
-    play)  install_missing; build; exec "./${BUILD_DIR:-build}/coppix" ;;
-    test)  install_missing; build; cd "${BUILD_DIR:-build}" && ctest --output-on-failure --parallel 8 ;;
-    build) install_missing; build ;;
-    *) echo "usage: $0 [play|test|build]" >&2; exit 2 ;;
+    play)     install_missing; build; exec "./${BUILD_DIR:-build}/coppix" ;;
+    test)     install_missing; build; cd "${BUILD_DIR:-build}" && ctest --output-on-failure --parallel 8 ;;
+    build)    install_missing; build ;;
+    sanitize) sanitize ;;
+    fuzz)     fuzz ;;
+    *) echo "usage: $0 [play|test|build|sanitize|fuzz]" >&2; exit 2 ;;
 esac

@@ -1,11 +1,11 @@
 #include "start/frmmain.h"
 
 #include "assets/pictures.h"
+#include "start/start_picture.h"
 #include "table/form1.h"
 #include "toolkit/app.h"
 #include "toolkit/colour.h"
 
-#include <QImageReader>
 #include <cstdio>
 
 namespace coppix {
@@ -88,11 +88,10 @@ void frmmain::Form_Load()
 
     // A start picture that is missing or unreadable leaves the dark-green background.
     const QString file = tk::App::file(QStringLiteral("\\dabrel coppix.jpg"));
-    QImageReader reader(file);
-    reader.setDecideFormatFromContent(true);
-    const QImage picture = reader.read();
+    QString error;
+    const QImage picture = loadStartPicture(file, &error);
     if (picture.isNull()) {
-        std::fprintf(stderr, "coppix: start picture %s: %s\n", qPrintable(file), qPrintable(reader.errorString()));
+        std::fprintf(stderr, "coppix: start picture %s: %s\n", qPrintable(file), qPrintable(error));
     } else {
         paintPicture(picture, QRect(0, 0, int(W), int(H)));
         m_pictureShown = true;

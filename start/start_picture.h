@@ -1,0 +1,11 @@
+#pragma once
+#include <QImage>
+#include <QString>
+
+namespace coppix {
+// Reads the start screen's picture; a null image, and the reason in *error, when the file
+// is missing or is no picture that can be read.
+QImage loadStartPicture(const QString& file, QString* error = nullptr);
+// The same from bytes already read (a file's content).
+QImage decodeStartPicture(const QByteArray& bytes, QString* error = nullptr);
+} // namespace coppix
