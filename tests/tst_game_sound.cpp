@@ -1,0 +1,84 @@
+// Sound that really comes out of the game: SDL's disk driver writes the mixed output to a
+// file in real time (16-bit stereo at 44.1 kHz), and the test reads what came out.
+#include "audio/audio_system.h"
+#include "table_fixture.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+using namespace testsupport;
+
+class TestGameSound : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir folder;
+    QString output;
+    qint64 readUpTo = 0;
+    std::unique_ptr<TableFixture> fixture;
+    coppix::Form1* form = nullptr;
+
+    // The loudest sample written since the last call.
+    int peakSinceLastLook()
+    {
+        QFile file(output);
+        if (!file.open(QIODevice::ReadOnly))
+            return -1;
+        file.seek(readUpTo);
+        const QByteArray data = file.readAll();
+        readUpTo += data.size() & ~qint64(3);
+        int peak = 0;
+        for (qsizetype i = 0; i + 1 < data.size(); i += 2)
+            peak = std::max(peak, std::abs(int(qFromLittleEndian<qint16>(data.constData() + i))));
+        return peak;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(folder.isValid());
+        output = folder.filePath(QStringLiteral("out.raw"));
+        // Chosen before anything opens the sound output.
+        qputenv("SDL_AUDIODRIVER", "disk");
+        qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(output));
+        fixture = std::make_unique<TableFixture>();
+        form = &fixture->play();
+        QCOMPARE(audio::AudioSystem::instance().driverName(), QStringLiteral("disk"));
+    }
+    void cleanupTestCase()
+    {
+        form = nullptr;
+        fixture.reset();
+    }
+
+    void theFirstSongIsHeard()
+    {
+        QTest::qWait(2000);
+        const int peak = peakSinceLastLook();
+        QVERIFY2(peak > 1000, qPrintable(QStringLiteral("peak %1").arg(peak)));
+    }
+
+    void noMusicAndNoCardSoundAreSilent()
+    {
+        form->nomusic->trigger();
+        form->cards->trigger();
+        QTest::qWait(400); // what was mixed before the switch drains
+        peakSinceLastLook();
+        clickBack(*form, 1);
+        QTest::qWait(1000);
+        QCOMPARE(peakSinceLastLook(), 0);
+    }
+
+    void anAcceptedPickIsHeard()
+    {
+        form->cards->trigger();
+        peakSinceLastLook();
+        clickBack(*form, 2);
+        QTest::qWait(600);
+        const int peak = peakSinceLastLook();
+        QVERIFY2(peak > 1000, qPrintable(QStringLiteral("peak %1").arg(peak)));
+    }
+};
+
+QTEST_MAIN(TestGameSound)
+#include "tst_game_sound.moc"
