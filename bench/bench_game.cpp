@@ -5,11 +5,16 @@
 #include "start/frmmain.h"
 #include "table/form1.h"
 #include "toolkit/app.h"
+#include "tst_audio_fixtures.h"
 #include "x11/xsession.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtEndian>
 #include <QTest>
 #include <QThread>
 
@@ -32,7 +37,7 @@ double median(std::vector<double> v)
 }
 
 struct ProcessFigures {
-    double toStartScreenMs = -1, toTableMs = -1, idleCpuPercent = -1, peakKiB = -1;
+    double toStartScreenMs = -1, toTableMs = -1, idleCpuPercent = -1, idleSilentCpuPercent = -1, peakKiB = -1;
 };
 
 double cpuSeconds(qint64 pid)
@@ -58,7 +63,7 @@ double peakKiB(qint64 pid)
 }
 
 // One run of the real program under its own Xvfb.
-ProcessFigures runProgram(const QString& binary, int idleSeconds)
+ProcessFigures runProgram(const QString& binary, int idleSeconds, bool dummyAudio = true)
 {
     ProcessFigures figures;
     xsession::Display x(1024, 768);
@@ -66,7 +71,10 @@ ProcessFigures runProgram(const QString& binary, int idleSeconds)
         return figures;
     QProcess game;
     QProcessEnvironment env = x.environment();
-    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+    if (dummyAudio)
+        env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+    else
+        env.remove(QStringLiteral("SDL_AUDIODRIVER"));
     game.setProcessEnvironment(env);
     QElapsedTimer clock;
     clock.start();
@@ -93,10 +101,74 @@ ProcessFigures runProgram(const QString& binary, int idleSeconds)
     const double after = cpuSeconds(game.processId());
     figures.idleCpuPercent = 100.0 * (after - before) / idleSeconds;
     figures.peakKiB = peakKiB(game.processId());
+    if (idleSeconds >= 10) {
+        // The same wait with "no music", the first entry of the Music menu.
+        x.xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(table)});
+        x.xdotool({QStringLiteral("key"), QStringLiteral("alt+m")});
+        QThread::msleep(300);
+        x.xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+        QThread::msleep(1000);
+        const double quietBefore = cpuSeconds(game.processId());
+        QThread::sleep(idleSeconds);
+        figures.idleSilentCpuPercent = 100.0 * (cpuSeconds(game.processId()) - quietBefore) / idleSeconds;
+    }
     x.requestClose(table);
     if (!game.waitForFinished(5000))
         game.kill();
     return figures;
+}
+
+// Onsets of sound in 16-bit stereo output at 44.1 kHz, in milliseconds: the first 5 ms
+// window above the threshold after at least 15 ms of quiet.
+std::vector<double> onsets(const QByteArray& raw)
+{
+    constexpr int window = 44100 * 2 * 5 / 1000; // samples in 5 ms, both channels
+    std::vector<double> found;
+    int quiet = 3;
+    for (qsizetype start = 0; start + window * 2 <= raw.size(); start += window * 2) {
+        int peak = 0;
+        for (int i = 0; i < window; ++i)
+            peak = std::max(peak, std::abs(int(qFromLittleEndian<qint16>(raw.constData() + start + 2 * i))));
+        if (peak > 800) {
+            if (quiet >= 3)
+                found.push_back(double(start / 4) * 1000.0 / 44100.0);
+            quiet = 0;
+        } else if (peak < 60) {
+            ++quiet;
+        }
+    }
+    return found;
+}
+
+// Songs of one 700 ms note each, played in sequence: the silence from the end of one
+// song's note to the first sound of the next, as heard in the output.
+std::vector<double> songGaps(const QString& outputFile)
+{
+    constexpr int noteMs = 700;
+    QTemporaryDir folder;
+    QDir(folder.path()).mkpath(QStringLiteral("music"));
+    for (const char* name : {"Chill1", "Champion", "Champs", "Easycity", "inds_01", "Humanoid", "Impact",
+                             "Lastday", "Scopa", "Sevilana"})
+        fixtures::writeFile(folder.filePath(QStringLiteral("music/%1.mid").arg(QLatin1String(name))),
+                            fixtures::oneNoteSong(noteMs));
+    tk::App::setPath(folder.path());
+    const qint64 startAt = QFileInfo(outputFile).size();
+    {
+        coppix::frmmain start;
+        start.Show();
+        start.lblplay_Click();
+        start.table()->cards_Click(); // the card sound is not part of this
+        QTest::qWait(6000);
+        start.table()->nomusic_Click();
+    }
+    QFile file(outputFile);
+    file.open(QIODevice::ReadOnly);
+    file.seek(startAt & ~qint64(3));
+    const std::vector<double> starts = onsets(file.readAll());
+    std::vector<double> gaps;
+    for (std::size_t i = 1; i < starts.size(); ++i)
+        gaps.push_back(starts[i] - starts[i - 1] - noteMs);
+    return gaps;
 }
 
 void row(const char* what, double value, const char* unit)
@@ -109,7 +181,10 @@ void row(const char* what, double value, const char* unit)
 int main(int argc, char* argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("SDL_AUDIODRIVER", "dummy");
+    QTemporaryDir scratch;
+    const QString soundOut = scratch.filePath(QStringLiteral("out.raw"));
+    qputenv("SDL_AUDIODRIVER", "disk");
+    qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(soundOut));
     QApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
     const QString binary = QCoreApplication::applicationDirPath() + QStringLiteral("/../coppix");
@@ -121,7 +196,8 @@ int main(int argc, char* argv[])
     start.Show();
     start.lblplay_Click();
     coppix::Form1& form = *start.table();
-    QTest::qWaitForWindowExposed(&form);
+    if (!QTest::qWaitForWindowExposed(&form))
+        std::fprintf(stderr, "the table was not shown\n");
     // A deal, and the table painted with it.
     std::vector<double> deal20, deal48, deal80, pick;
     auto timed = [&](void (coppix::Form1::*handler)(), std::vector<double>& into) {
@@ -147,14 +223,19 @@ int main(int argc, char* argv[])
         pick.push_back(double(clock.nsecsElapsed()) / 1e6);
     }
 
-    std::vector<double> toStart, toTable, idle, peak;
+    const std::vector<double> gaps = songGaps(soundOut);
+
+    std::vector<double> toStart, toTable, toTableProbing, idle, idleSilent, peak;
     for (int r = 0; r < runs; ++r) {
         const ProcessFigures f = runProgram(binary, r == 0 ? 10 : 2);
         toStart.push_back(f.toStartScreenMs);
         toTable.push_back(f.toTableMs);
-        if (r == 0)
+        if (r == 0) {
             idle.push_back(f.idleCpuPercent);
+            idleSilent.push_back(f.idleSilentCpuPercent);
+        }
         peak.push_back(f.peakKiB);
+        toTableProbing.push_back(runProgram(binary, 1, false).toTableMs);
     }
 
     std::printf("\nCoppix figures, median of %d program runs (Xvfb 1024x768, dummy audio)\n\n", runs);
@@ -162,11 +243,15 @@ int main(int argc, char* argv[])
     std::printf("|%s|%s|\n", std::string(46, '-').c_str(), std::string(17, '-').c_str());
     row("start to start screen shown", median(toStart), "ms");
     row("first \"Play\" to table shown", median(toTable), "ms");
+    row("the same, probing for a sound card first", median(toTableProbing), "ms");
     row("deal of 20 cards, painted (in process)", median(deal20), "ms");
     row("deal of 48 cards, painted (in process)", median(deal48), "ms");
     row("deal of 80 cards, painted (in process)", median(deal80), "ms");
     row("click on a back to its face painted (in pr.)", median(pick), "ms");
-    row("CPU while waiting 10 s at the table", median(idle), "%");
+    row("CPU while waiting 10 s at the table, music on", median(idle), "%");
+    row("CPU while waiting 10 s at the table, no music", median(idleSilent), "%");
     row("peak resident memory", median(peak) / 1024.0, "MiB");
+    row("silence between two songs in sequence", median(gaps), "ms");
+    std::printf("\n(%zu song changes heard)\n", gaps.size());
     return 0;
 }
