@@ -40,11 +40,11 @@ QString infoText()
     return QStringLiteral(
         "                Coppix ver. 2.2                 \r\n"
         "\r\n"
-        "  Dabrel Coppix - VErdanticoPRess\r\n"
-        "  The pairs game for the whole family.\r\n"
-        "  Card faces drawn from Noto Color Emoji\r\n"
-        "  (SIL Open Font License 1.1).\r\n"
-        "  Music and card sound made for this game.\r\n");
+        "  Dabrel Coppix\r\n"
+        "  VErdanticoPRess\r\n"
+        "  The pairs game\r\n"
+        "  for the whole family.\r\n"
+        "  Faces: Noto Color Emoji.\r\n");
 }
 
 frmmain::frmmain()

@@ -46,6 +46,8 @@ Form1::Form1(frmmain* startScreen)
     setCaption(QStringLiteral("VErdanticoPRess  -  Coppix "));
     setBackColor(tableBlue);
     setIconPicture(assets::iconPath());
+    // The window's own font, which the info box uses.
+    setFont(tk::designFont(QStringLiteral("MS Sans Serif"), 8));
 
     Img.element0().setStretch(true);
     Img.element0().resize(cardPrototypeSide, cardPrototypeSide);
