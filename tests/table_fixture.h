@@ -40,6 +40,27 @@ struct TableFixture {
     coppix::Form1& table() { return *start->table(); }
 };
 
+// A test class whose every test function begins on a table just opened by "Play".
+class TableTest : public QObject {
+    Q_OBJECT
+
+protected:
+    std::unique_ptr<TableFixture> fixture;
+    coppix::Form1* form = nullptr;
+
+private slots:
+    void init()
+    {
+        fixture = std::make_unique<TableFixture>();
+        form = &fixture->play();
+    }
+    void cleanup()
+    {
+        form = nullptr;
+        fixture.reset();
+    }
+};
+
 // The partner of card i: cards i and i + n/2 share a face.
 inline int partnerOf(const coppix::Form1& form, int card)
 {

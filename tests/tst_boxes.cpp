@@ -9,11 +9,8 @@ enum Box { None, Italian, English, Info };
 }
 Q_DECLARE_METATYPE(Box)
 
-class TestBoxes : public QObject {
+class TestBoxes : public TableTest {
     Q_OBJECT
-
-    std::unique_ptr<TableFixture> fixture;
-    Form1* form = nullptr;
 
     Box shown()
     {
@@ -34,17 +31,6 @@ class TestBoxes : public QObject {
     }
 
 private slots:
-    void init()
-    {
-        fixture = std::make_unique<TableFixture>();
-        form = &fixture->play();
-    }
-    void cleanup()
-    {
-        form = nullptr;
-        fixture.reset();
-    }
-
     void transitions_data()
     {
         QTest::addColumn<Box>("from");

@@ -6,11 +6,8 @@ using namespace testsupport;
 using coppix::Form1;
 using coppix::Integer;
 
-class TestLeaveTable : public QObject {
+class TestLeaveTable : public TableTest {
     Q_OBJECT
-
-    std::unique_ptr<TableFixture> fixture;
-    Form1* form = nullptr;
 
     void checkAllBacksAway()
     {
@@ -24,17 +21,6 @@ class TestLeaveTable : public QObject {
     void exitClick() { emit form->lblquit.Click(); }
 
 private slots:
-    void init()
-    {
-        fixture = std::make_unique<TableFixture>();
-        form = &fixture->play();
-    }
-    void cleanup()
-    {
-        form = nullptr;
-        fixture.reset();
-    }
-
     void exitWithOneCardUp()
     {
         clickBack(*form, 5);

@@ -5,24 +5,10 @@
 
 using namespace testsupport;
 
-class TestShuffle : public QObject {
+class TestShuffle : public TableTest {
     Q_OBJECT
 
-    std::unique_ptr<TableFixture> fixture;
-    coppix::Form1* form = nullptr;
-
 private slots:
-    void init()
-    {
-        fixture = std::make_unique<TableFixture>();
-        form = &fixture->play();
-    }
-    void cleanup()
-    {
-        form = nullptr;
-        fixture.reset();
-    }
-
     void permutationOfOneToN_data()
     {
         QTest::addColumn<int>("n");

@@ -33,11 +33,8 @@ tk::MenuItem* entryOf(Form1& form, int count)
 }
 } // namespace
 
-class TestTableSizes : public QObject {
+class TestTableSizes : public TableTest {
     Q_OBJECT
-
-    std::unique_ptr<TableFixture> fixture;
-    Form1* form = nullptr;
 
     void checkTableOf(int count)
     {
@@ -69,17 +66,6 @@ class TestTableSizes : public QObject {
     }
 
 private slots:
-    void init()
-    {
-        fixture = std::make_unique<TableFixture>();
-        form = &fixture->play();
-    }
-    void cleanup()
-    {
-        form = nullptr;
-        fixture.reset();
-    }
-
     void fromEachSizeToEachSize_data()
     {
         QTest::addColumn<int>("from");

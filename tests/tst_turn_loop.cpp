@@ -12,11 +12,8 @@ using coppix::Form1;
 using coppix::Integer;
 
 
-class TestTurnLoop : public QObject {
+class TestTurnLoop : public TableTest {
     Q_OBJECT
-
-    std::unique_ptr<TableFixture> fixture;
-    Form1* form = nullptr;
 
     // Turns a mismatched pair: the table is in its 1.5 s pause afterwards.
     QPair<int, int> turnMismatch()
@@ -31,17 +28,6 @@ class TestTurnLoop : public QObject {
     bool backShown(int card) { return (*form->backsInUse())(card).Visible(); }
 
 private slots:
-    void init()
-    {
-        fixture = std::make_unique<TableFixture>();
-        form = &fixture->play();
-    }
-    void cleanup()
-    {
-        form = nullptr;
-        fixture.reset();
-    }
-
     void handlerRecordsFirstThenSecondPick()
     {
         form->dorso20_Click(4);

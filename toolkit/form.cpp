@@ -43,18 +43,11 @@ void ClientArea::mouseMoveEvent(QMouseEvent* event)
         m_form->Form_MouseMove();
 }
 
-void ClientArea::mousePressEvent(QMouseEvent* event)
-{
-    m_pressed = event->button() == Qt::LeftButton;
-    event->accept();
-}
+void ClientArea::mousePressEvent(QMouseEvent* event) { m_click.press(event); }
 
 void ClientArea::mouseReleaseEvent(QMouseEvent* event)
 {
-    const bool wasPressed = m_pressed;
-    m_pressed = false;
-    event->accept();
-    if (wasPressed && event->button() == Qt::LeftButton && !Program::ended())
+    if (m_click.release(event, *this) && !Program::ended())
         m_form->Form_Click();
 }
 

@@ -1,4 +1,6 @@
 #pragma once
+#include "toolkit/control.h"
+
 #include <QPixmap>
 #include <QWidget>
 #include <cstdint>
@@ -26,7 +28,7 @@ protected:
 
 private:
     Form* m_form;
-    bool m_pressed = false;
+    ClickTracker m_click;
 };
 
 // A top-level window of the game. It is loaded on first use (Form_Load), comes to the

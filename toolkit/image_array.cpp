@@ -1,6 +1,6 @@
 #include "toolkit/image_array.h"
 
-#include "toolkit/colour.h"
+#include "toolkit/control.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -27,14 +27,11 @@ void ImageControl::setStretch(bool stretch)
     update();
 }
 
-void ImageControl::Move(double left, double top)
-{
-    QWidget::move(toPixel(left), toPixel(top));
-}
+void ImageControl::Move(double left, double top) { placeControl(*this, left, top); }
 
 void ImageControl::Move(double left, double top, double width, double height)
 {
-    setGeometry(toPixel(left), toPixel(top), std::max(0, toPixel(width)), std::max(0, toPixel(height)));
+    placeControl(*this, left, top, width, height);
 }
 
 void ImageControl::paintEvent(QPaintEvent*)
@@ -48,18 +45,11 @@ void ImageControl::paintEvent(QPaintEvent*)
         painter.drawImage(0, 0, m_picture.image());
 }
 
-void ImageControl::mousePressEvent(QMouseEvent* event)
-{
-    m_pressed = event->button() == Qt::LeftButton;
-    event->accept();
-}
+void ImageControl::mousePressEvent(QMouseEvent* event) { m_click.press(event); }
 
 void ImageControl::mouseReleaseEvent(QMouseEvent* event)
 {
-    const bool wasPressed = m_pressed;
-    m_pressed = false;
-    event->accept();
-    if (wasPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+    if (m_click.release(event, *this))
         emit clicked();
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "toolkit/control.h"
 #include "toolkit/picture.h"
 
 #include <QObject>
@@ -36,7 +37,7 @@ protected:
 private:
     Picture m_picture;
     bool m_stretch = false;
-    bool m_pressed = false;
+    ClickTracker m_click;
 };
 
 // A control array of images. Element 0 comes from the window's design; Load(i) makes

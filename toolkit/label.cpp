@@ -1,6 +1,7 @@
 #include "toolkit/label.h"
 
 #include "toolkit/colour.h"
+#include "toolkit/control.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -38,11 +39,11 @@ void Label::setFontSpec(const QString& family, double points, bool bold, bool it
     update();
 }
 
-void Label::Move(double left, double top) { QWidget::move(toPixel(left), toPixel(top)); }
+void Label::Move(double left, double top) { placeControl(*this, left, top); }
 
 void Label::Move(double left, double top, double width, double height)
 {
-    setGeometry(toPixel(left), toPixel(top), std::max(0, toPixel(width)), std::max(0, toPixel(height)));
+    placeControl(*this, left, top, width, height);
 }
 
 void Label::paintEvent(QPaintEvent*)
@@ -54,18 +55,11 @@ void Label::paintEvent(QPaintEvent*)
     painter.drawText(rect(), Qt::AlignHCenter | Qt::AlignTop, m_caption);
 }
 
-void Label::mousePressEvent(QMouseEvent* event)
-{
-    m_pressed = event->button() == Qt::LeftButton;
-    event->accept();
-}
+void Label::mousePressEvent(QMouseEvent* event) { m_click.press(event); }
 
 void Label::mouseReleaseEvent(QMouseEvent* event)
 {
-    const bool wasPressed = m_pressed;
-    m_pressed = false;
-    event->accept();
-    if (wasPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+    if (m_click.release(event, *this))
         emit Click();
 }
 

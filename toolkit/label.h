@@ -1,4 +1,6 @@
 #pragma once
+#include "toolkit/control.h"
+
 #include <QWidget>
 #include <cstdint>
 
@@ -31,7 +33,7 @@ protected:
 private:
     QString m_caption;
     std::uint32_t m_foreColor = 0;
-    bool m_pressed = false;
+    ClickTracker m_click;
 };
 
 // Fonts of the game's design, with a sans-serif stand-in where the family is missing.

@@ -1,6 +1,7 @@
 #include "toolkit/text_box.h"
 
 #include "toolkit/colour.h"
+#include "toolkit/control.h"
 
 #include <QMouseEvent>
 
@@ -49,25 +50,19 @@ void TextBox::setForeColor(std::uint32_t bgr)
     setPalette(pal);
 }
 
-void TextBox::Move(double left, double top) { QWidget::move(toPixel(left), toPixel(top)); }
+void TextBox::Move(double left, double top) { placeControl(*this, left, top); }
 
 void TextBox::Move(double left, double top, double width, double height)
 {
-    setGeometry(toPixel(left), toPixel(top), std::max(0, toPixel(width)), std::max(0, toPixel(height)));
+    placeControl(*this, left, top, width, height);
 }
 
-void TextBox::mousePressEvent(QMouseEvent* event)
-{
-    m_pressed = event->button() == Qt::LeftButton;
-    event->accept();
-}
+void TextBox::mousePressEvent(QMouseEvent* event) { m_click.press(event); }
 
 void TextBox::mouseReleaseEvent(QMouseEvent* event)
 {
-    const bool wasPressed = m_pressed;
-    m_pressed = false;
-    event->accept();
-    if (wasPressed && event->button() == Qt::LeftButton)
+    // The box's mouse events come from its viewport, in the viewport's coordinates.
+    if (m_click.release(event, *viewport()))
         emit Click();
 }
 

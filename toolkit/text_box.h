@@ -1,4 +1,6 @@
 #pragma once
+#include "toolkit/control.h"
+
 #include <QPlainTextEdit>
 #include <cstdint>
 
@@ -28,7 +30,7 @@ protected:
 
 private:
     QString m_text;
-    bool m_pressed = false;
+    ClickTracker m_click;
 };
 
 } // namespace tk
