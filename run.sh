@@ -9,7 +9,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake g++ pkg-config ninja-build qt6-base-dev libsdl2-mixer-dev timgm6mb-soundfont
-          fonts-noto-color-emoji libx11-dev xvfb xauth xdotool x11-utils imagemagick)
+          fonts-noto-color-emoji libx11-dev xvfb xauth xdotool x11-utils imagemagick
+          openbox desktop-file-utils)
 
 install_missing() {
     local missing=()
@@ -35,7 +36,11 @@ sanitize() {
     BUILD_DIR=build-asan CMAKE_ARGS="-DCOPPIX_SANITIZE=ON" build
     cd build-asan
     # Leaks of Qt's, SDL's and FluidSynth's own are listed, with reasons, in the suppressions.
-    ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1" \
+    # intercept_strndup=0: with strict_string_checks, ASan's strndup checks the source up to
+    # its NUL, but strndup(s, n) may be given n bytes with no NUL after them, as
+    # libxkbcommon-x11 does with the atom names in X replies when Qt's xcb platform starts
+    # (the real program in e2e_game): a false heap-buffer-overflow. The other string checks stay.
+    ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1:intercept_strndup=0" \
     LSAN_OPTIONS="suppressions=$(pwd)/../tests/lsan.supp:print_suppressions=0" \
     UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
         ctest --output-on-failure --parallel 8

@@ -1,6 +1,7 @@
 #include "xsession.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QThread>
 
 #include <X11/Xatom.h>
@@ -15,7 +16,7 @@ namespace xsession {
 namespace {
 ::Display* dpy(void* p) { return static_cast<::Display*>(p); }
 
-QString titleOf(::Display* display, Window window)
+QString readTitle(::Display* display, Window window)
 {
     Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
     Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
@@ -38,7 +39,10 @@ QString titleOf(::Display* display, Window window)
 }
 
 // Top-level windows, bottom to top; with a window manager the client windows lie one
-// level down, inside the frames.
+// level down, inside the frames. Windows that are not the programs' own top-level windows
+// are passed over: override-redirect ones (pop-up menus, and a window manager's own, such as
+// openbox's "Openbox" check window, mapped off the screen above everything) and any that lie
+// wholly off the screen.
 void collect(::Display* display, Window parent, int depth, QList<Window>& out)
 {
     Window root, parentReturn;
@@ -46,11 +50,18 @@ void collect(::Display* display, Window parent, int depth, QList<Window>& out)
     unsigned int count = 0;
     if (!XQueryTree(display, parent, &root, &parentReturn, &children, &count))
         return;
+    XWindowAttributes rootAttributes;
+    const bool rootKnown = XGetWindowAttributes(display, root, &rootAttributes);
     for (unsigned int i = 0; i < count; ++i) {
         XWindowAttributes attributes;
-        if (!XGetWindowAttributes(display, children[i], &attributes) || attributes.map_state != IsViewable)
+        if (!XGetWindowAttributes(display, children[i], &attributes) || attributes.map_state != IsViewable
+            || attributes.override_redirect)
             continue;
-        if (!titleOf(display, children[i]).isEmpty())
+        if (depth == 0 && rootKnown
+            && !QRect(attributes.x, attributes.y, attributes.width, attributes.height)
+                    .intersects(QRect(0, 0, rootAttributes.width, rootAttributes.height)))
+            continue;
+        if (!readTitle(display, children[i]).isEmpty())
             out << children[i];
         else if (depth < 2)
             collect(display, children[i], depth + 1, out);
@@ -58,10 +69,33 @@ void collect(::Display* display, Window parent, int depth, QList<Window>& out)
     if (children)
         XFree(children);
 }
+// The property of a window that is a list of 32-bit values (windows, atoms, cardinals).
+QList<unsigned long> readList(::Display* display, Window window, const char* name, Atom type)
+{
+    Atom actualType;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    QList<unsigned long> values;
+    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 4096, False, type, &actualType,
+                           &format, &count, &after, &data) == Success && data) {
+        if (format == 32)
+            for (unsigned long i = 0; i < count; ++i)
+                values << reinterpret_cast<unsigned long*>(data)[i];
+        XFree(data);
+    }
+    return values;
+}
+
+// Windows come and go under a window manager (frames, other programs' windows) between a
+// look at the tree and a question about one of them: such a question fails quietly instead
+// of ending the test, as Xlib's own handler would.
+int ignoreErrors(::Display*, XErrorEvent*) { return 0; }
 } // namespace
 
 Display::Display(int width, int height)
 {
+    XSetErrorHandler(ignoreErrors);
     int pipeFds[2];
     if (pipe(pipeFds) != 0)
         return;
@@ -86,6 +120,13 @@ Display::Display(int width, int height)
 
 Display::~Display()
 {
+    if (m_windowManager.state() != QProcess::NotRunning) {
+        m_windowManager.terminate();
+        if (!m_windowManager.waitForFinished(3000)) {
+            m_windowManager.kill();
+            m_windowManager.waitForFinished(1000);
+        }
+    }
     if (m_display)
         XCloseDisplay(dpy(m_display));
     m_server.terminate();
@@ -108,7 +149,7 @@ unsigned long Display::findWindow(const QString& title) const
     QList<Window> windows;
     collect(dpy(m_display), DefaultRootWindow(dpy(m_display)), 0, windows);
     for (Window w : windows)
-        if (titleOf(dpy(m_display), w) == title)
+        if (readTitle(dpy(m_display), w) == title)
             return w;
     return 0;
 }
@@ -187,6 +228,129 @@ void Display::requestClose(unsigned long window) const
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(display, window, False, NoEventMask, &event);
     XFlush(display);
+}
+
+bool Display::startWindowManager(int timeoutMs)
+{
+    if (!m_display || m_windowManager.state() != QProcess::NotRunning)
+        return false;
+    // A home of its own: no settings, themes or caches of the user's come in.
+    m_windowManagerHome = std::make_unique<QTemporaryDir>();
+    if (!m_windowManagerHome->isValid())
+        return false;
+    const QString home = m_windowManagerHome->path();
+    QProcessEnvironment env = environment();
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
+    env.remove(QStringLiteral("XDG_CONFIG_DIRS"));
+    env.remove(QStringLiteral("XDG_DATA_DIRS"));
+    env.remove(QStringLiteral("SESSION_MANAGER"));
+    m_windowManager.setProcessEnvironment(env);
+    m_windowManager.setProcessChannelMode(QProcess::MergedChannels);
+    m_windowManager.setStandardOutputFile(home + QStringLiteral("/openbox.log"));
+    m_windowManager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+    if (!m_windowManager.waitForStarted(5000))
+        return false;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs) {
+        if (!windowManagerName().isEmpty())
+            return true;
+        if (m_windowManager.state() == QProcess::NotRunning)
+            return false;
+        QThread::msleep(10);
+    }
+    return false;
+}
+
+QString Display::windowManagerLog() const
+{
+    if (!m_windowManagerHome)
+        return {};
+    QFile log(m_windowManagerHome->path() + QStringLiteral("/openbox.log"));
+    return log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()) : QString();
+}
+
+QString Display::windowManagerName() const
+{
+    if (!m_display)
+        return {};
+    ::Display* display = dpy(m_display);
+    const QList<unsigned long> check = readList(display, DefaultRootWindow(display), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
+    if (check.isEmpty())
+        return {};
+    // The check window names itself as well; a stale one left by a window manager gone does not.
+    const QList<unsigned long> self = readList(display, check.first(), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
+    if (self.isEmpty() || self.first() != check.first())
+        return {};
+    return readTitle(display, check.first());
+}
+
+unsigned long Display::activeWindow() const
+{
+    if (!m_display)
+        return 0;
+    const QList<unsigned long> active =
+        readList(dpy(m_display), DefaultRootWindow(dpy(m_display)), "_NET_ACTIVE_WINDOW", XA_WINDOW);
+    return active.isEmpty() ? 0 : active.first();
+}
+
+QList<unsigned long> Display::stackingOrder() const
+{
+    if (!m_display)
+        return {};
+    return readList(dpy(m_display), DefaultRootWindow(dpy(m_display)), "_NET_CLIENT_LIST_STACKING", XA_WINDOW);
+}
+
+QRect Display::geometry(unsigned long window) const
+{
+    if (!m_display)
+        return {};
+    ::Display* display = dpy(m_display);
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, window, &attributes))
+        return {};
+    int x = 0, y = 0;
+    Window child;
+    if (!XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child))
+        return {};
+    return QRect(x, y, attributes.width, attributes.height);
+}
+
+bool Display::isFramed(unsigned long window) const
+{
+    if (!m_display)
+        return false;
+    ::Display* display = dpy(m_display);
+    Window root, parent;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, window, &root, &parent, &children, &count))
+        return false;
+    if (children)
+        XFree(children);
+    return parent != root;
+}
+
+QStringList Display::states(unsigned long window) const
+{
+    if (!m_display)
+        return {};
+    ::Display* display = dpy(m_display);
+    QStringList names;
+    for (unsigned long atom : readList(display, window, "_NET_WM_STATE", XA_ATOM))
+        if (char* name = XGetAtomName(display, Atom(atom))) {
+            names << QString::fromLatin1(name);
+            XFree(name);
+        }
+    return names;
+}
+
+QString Display::titleOf(unsigned long window) const
+{
+    return m_display ? readTitle(dpy(m_display), window) : QString();
 }
 
 double fractionOf(const QImage& image, const QRect& area, QRgb colour)
