@@ -70,6 +70,8 @@ ControlStrip::ControlStrip(QWidget* parent)
       m_pause(new StripButton(StripButton::Glyph::Pause, this)),
       m_stop(new StripButton(StripButton::Glyph::Stop, this))
 {
+    // A control of its own: the pointer over it is not over the bare table.
+    setAttribute(Qt::WA_NoMousePropagation);
     connect(m_play, &QAbstractButton::clicked, this, &ControlStrip::playClicked);
     connect(m_pause, &QAbstractButton::clicked, this, &ControlStrip::pauseClicked);
     connect(m_stop, &QAbstractButton::clicked, this, &ControlStrip::stopClicked);
