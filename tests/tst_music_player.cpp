@@ -137,7 +137,9 @@ private slots:
                                                   {"sequential on 10", {Sequential, 10}},
                                                   {"repeat of 6", {Repeat, 6}},
                                                   {"silent", {Silent, 0}}};
-        for (const auto& [name, from] : states) {
+        for (const auto& state : states) {
+            const QString name = state.first;
+            const State from = state.second;
             auto row = [&](const QString& event, State to, int strip) {
                 QTest::newRow(qPrintable(name + QStringLiteral(", ") + event)) << from << event << to << strip;
             };

@@ -1,14 +1,63 @@
 // The start screen: its layout and look, the info box, the hover colours, and the ways
 // into the game and out of the program.
 #include "audio/audio_system.h"
+#include "start/start_picture.h"
 #include "table_fixture.h"
 #include "toolkit/colour.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 using namespace testsupport;
 using coppix::frmmain;
+
+namespace {
+
+// A small picture as a PNG file: signature, IHDR, IDAT, IEND.
+QByteArray smallPng()
+{
+    QImage image(24, 16, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+// The header of a PNG chunk that claims `length` bytes of data.
+QByteArray pngChunkHeader(quint32 length, const char* type)
+{
+    QByteArray header(4, '\0');
+    qToBigEndian(length, header.data());
+    return header + QByteArray(type, 4);
+}
+
+// A 256-colour run-length BMP that ends at once: a few bytes however large the picture
+// says it is. Only good for its size: Qt leaves the pixels of such a picture unset.
+QByteArray emptyRleBmp(qint32 width, qint32 height)
+{
+    QByteArray info(40, '\0');
+    qToLittleEndian<quint32>(40, info.data());
+    qToLittleEndian<qint32>(width, info.data() + 4);
+    qToLittleEndian<qint32>(height, info.data() + 8);
+    qToLittleEndian<quint16>(1, info.data() + 12);  // planes
+    qToLittleEndian<quint16>(8, info.data() + 14);  // bits a pixel
+    qToLittleEndian<quint32>(1, info.data() + 16);  // RLE8
+    qToLittleEndian<quint32>(2, info.data() + 32);  // colours
+    const QByteArray palette("\0\0\0\0\xff\xff\xff\0", 8);
+    const QByteArray data("\0\x01", 2); // end of picture
+    QByteArray file(14, '\0');
+    file[0] = 'B';
+    file[1] = 'M';
+    qToLittleEndian<quint32>(quint32(14 + info.size() + palette.size() + data.size()), file.data() + 2);
+    qToLittleEndian<quint32>(quint32(14 + info.size() + palette.size()), file.data() + 10);
+    return file + info + palette + data;
+}
+
+} // namespace
 
 class TestStartScreen : public QObject {
     Q_OBJECT
@@ -215,6 +264,9 @@ private slots:
         QTest::newRow("empty") << QByteArray() << true;
         QTest::newRow("garbage") << QByteArray("not a picture at all\x01\x02", 22) << true;
         QTest::newRow("truncated JPEG") << QByteArray("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01", 13) << true;
+        const QByteArray png = smallPng();
+        QTest::newRow("PNG chunk claiming 256 MB")
+            << png.left(png.size() - 12) + pngChunkHeader(0x10000000, "zTXt") + "x" << true;
     }
     void missingOrBrokenStartPicture()
     {
@@ -235,6 +287,59 @@ private slots:
         coppix::Form1& table = fixture->play();
         clickBack(table, 1);
         QVERIFY(faceUp(table, 1));
+    }
+
+    // What the start screen makes of a picture, from a file as the game reads it and from
+    // bytes alike: read, or refused with the reason it prints.
+    void startPictureReadOrRefused_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("refusal"); // empty: the picture is read
+
+        const QString pastEnd = QStringLiteral("a PNG chunk runs past the end of the file");
+        const QString tooLarge = QStringLiteral("picture too large");
+        const QByteArray png = smallPng();
+        const QByteArray head = png.left(33); // signature and IHDR
+        const QByteArray withoutEnd = png.left(png.size() - 12);
+        QTest::newRow("PNG") << png << QString();
+        QTest::newRow("PNG with bytes after its end") << png + "trailing" << QString();
+        QTest::newRow("PNG without its last CRC") << png.left(png.size() - 4) << QString();
+        // libpng allocates and clears what a chunk claims before it finds the file ends:
+        // such a file is refused before it gets there.
+        QTest::newRow("PNG text chunk claiming 256 MB before the pixels")
+            << head + pngChunkHeader(0x10000000, "tEXt") + "Comment" << pastEnd;
+        QTest::newRow("PNG text chunk claiming 256 MB after the pixels")
+            << withoutEnd + pngChunkHeader(0x10000000, "zTXt") + "x" << pastEnd;
+        QTest::newRow("PNG cut in its pixels") << png.left(png.size() - 20) << pastEnd;
+        QTest::newRow("BMP of 8193 x 8192") << emptyRleBmp(8193, 8192) << tooLarge;
+        QTest::newRow("top-down BMP of 8193 x 8192") << emptyRleBmp(8193, -8192) << tooLarge;
+    }
+    void startPictureReadOrRefused()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, refusal);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("dabrel coppix.jpg"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(content), content.size());
+        file.close();
+
+        QString fromFile = QStringLiteral("untouched");
+        QString fromBytes = QStringLiteral("untouched");
+        const QImage loaded = coppix::loadStartPicture(path, &fromFile);
+        const QImage decoded = coppix::decodeStartPicture(content, &fromBytes);
+        if (refusal.isEmpty()) {
+            QVERIFY(!loaded.isNull());
+            QCOMPARE(decoded, loaded);
+            QCOMPARE(fromFile, QStringLiteral("untouched"));
+            QCOMPARE(fromBytes, QStringLiteral("untouched"));
+        } else {
+            QVERIFY(loaded.isNull());
+            QVERIFY(decoded.isNull());
+            QCOMPARE(fromFile, refusal);
+            QCOMPARE(fromBytes, refusal);
+        }
     }
 };
 
