@@ -35,12 +35,17 @@ sanitize() {
     install_missing
     BUILD_DIR=build-asan CMAKE_ARGS="-DCOPPIX_SANITIZE=ON" build
     cd build-asan
-    # Leaks of Qt's, SDL's and FluidSynth's own are listed, with reasons, in the suppressions.
+    # Leaks in libraries that are not ours are listed, with reasons, in tests/lsan.supp.
     # intercept_strndup=0: with strict_string_checks, ASan's strndup checks the source up to
     # its NUL, but strndup(s, n) may be given n bytes with no NUL after them, as
     # libxkbcommon-x11 does with the atom names in X replies when Qt's xcb platform starts
     # (the real program in e2e_game): a false heap-buffer-overflow. The other string checks stay.
-    ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1:intercept_strndup=0" \
+    # intercept_tls_get_addr=0: GCC 12's runtime takes a thread's dynamic TLS block (malloc'd by
+    # glibc 2.25 and later) that happens to start 16 bytes into a page for the old glibc 2.19
+    # layout, reads a bogus range from the 16 bytes before it, and LeakSanitizer then dies in
+    # ScanRangeForPointers at exit ("Tracer caught signal 11"), now and then in any program with
+    # threads and libraries loaded with TLS. The blocks are still found as heap, from the DTV.
+    ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1:intercept_strndup=0:intercept_tls_get_addr=0" \
     LSAN_OPTIONS="suppressions=$(pwd)/../tests/lsan.supp:print_suppressions=0" \
     UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
         ctest --output-on-failure --parallel 8

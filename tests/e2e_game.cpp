@@ -13,6 +13,15 @@ const QString tableTitle = QStringLiteral("VErdanticoPRess  -  Coppix ");
 constexpr QRgb blue = 0x0000FF;
 constexpr int screenW = 1024, screenH = 768;
 
+// The table has been painted: its blue cloth shows at the right edge, under the menu bar.
+bool clothShown(const QImage& shot)
+{
+    for (int y = 0; y < 100; ++y)
+        if ((shot.pixel(screenW - 5, y) & 0xFFFFFF) == blue)
+            return true;
+    return false;
+}
+
 QRect cellRect(const coppix::GridGeometry& grid, int top, int columns, int cell)
 {
     const int row = (cell - 1) / columns, column = (cell - 1) % columns;
@@ -59,6 +68,8 @@ private slots:
         const unsigned long table = x.waitForWindow(tableTitle, 10000);
         QVERIFY2(table, "no table after Play");
         QTRY_COMPARE_WITH_TIMEOUT(x.topWindow(), table, 5000);
+        // In front is not yet painted: a slow build (the sanitizers) takes a while.
+        QTRY_VERIFY_WITH_TIMEOUT(clothShown(x.screenshot()), 5000);
         QTest::qWait(300);
         shot = x.screenshot();
         saveShot(shot, QStringLiteral("2-table.png"));
@@ -114,6 +125,7 @@ private slots:
         const unsigned long table = x.waitForWindow(tableTitle, 10000);
         QVERIFY(table);
         QTRY_COMPARE_WITH_TIMEOUT(x.topWindow(), table, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(clothShown(x.screenshot()), 5000);
         QTest::qWait(300);
         QImage shot = x.screenshot();
         int menuBar = 0;

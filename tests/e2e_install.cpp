@@ -155,6 +155,8 @@ private slots:
         const unsigned long table = x.waitForWindow(tableTitle, 10000);
         QVERIFY2(table, "no table after Play");
         QTRY_COMPARE_WITH_TIMEOUT(x.topWindow(), table, 5000);
+        // In front is not yet painted: a slow build (the sanitizers) takes a while.
+        QTRY_VERIFY_WITH_TIMEOUT(menuBarHeight(x.screenshot()) > 5, 5000);
         QTest::qWait(300);
         shot = x.screenshot();
         const int menuBar = menuBarHeight(shot);

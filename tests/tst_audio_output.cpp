@@ -132,7 +132,11 @@ void TestAudioOutput::haltedSoundFallsSilent()
     if (how.isEmpty()) {
         QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 4000);
     } else {
-        QTest::qWait(400);
+        // A song starts only when the loader thread has it ready, which may take a few
+        // hundred milliseconds on a busy machine: halt it once it is heard, not after a
+        // guess at how long loading takes. It then sounds a while longer, well before its end.
+        QTRY_VERIFY_WITH_TIMEOUT(peakFrom(start) > kLoud, 5000);
+        QTest::qWait(200);
         device.setCommand(how);
     }
     QTest::qWait(100);  // the output written before the halt reaches the file

@@ -23,6 +23,13 @@ Size sizeOf(int count)
     default: return {20, 4, &Form1::venti_Click};
     }
 }
+// A new game of that size, as its menu entry deals it. (Called on a reference: GCC 12 with
+// -fsanitize=vptr mis-instruments `(form->*handler)()` on a member of a polymorphic base,
+// where it checks a temporary it has not set yet, and reports a null pointer.)
+void choose(Form1& form, int count)
+{
+    (form.*sizeOf(count).handler)();
+}
 tk::ImageArray& backsOf(Form1& form, int count)
 {
     return count == 20 ? form.dorso20 : count == 48 ? form.dorso48 : form.Dorso80;
@@ -78,13 +85,13 @@ private slots:
     {
         QFETCH(int, from);
         QFETCH(int, to);
-        (form->*sizeOf(from).handler)();
+        choose(*form, from);
         // Half a game: a kept pair and a card up.
         clickBack(*form, 1);
         clickBack(*form, partnerOf(*form, 1));
         clickBack(*form, 2);
         QCOMPARE(facesUp(*form), 3);
-        (form->*sizeOf(to).handler)();
+        choose(*form, to);
         checkTableOf(to);
     }
 
