@@ -1,33 +1,14 @@
 // The real program under Xvfb, driven as a player drives it: clicks with xdotool, what is
 // on the screen read from screenshots, the window closed as a window manager closes it.
-#include "start/frmmain.h"
-#include "table/form1.h"
-#include "x11/xsession.h"
+#include "x11/game.h"
 
 #include <QDir>
 #include <QTest>
 
+using namespace e2e;
+
 namespace {
-const QString startTitle = QStringLiteral("VErdanticoPRess  -  Coppix");
-const QString tableTitle = QStringLiteral("VErdanticoPRess  -  Coppix ");
-constexpr QRgb blue = 0x0000FF;
 constexpr int screenW = 1024, screenH = 768;
-
-// The table has been painted: its blue cloth shows at the right edge, under the menu bar.
-bool clothShown(const QImage& shot)
-{
-    for (int y = 0; y < 100; ++y)
-        if ((shot.pixel(screenW - 5, y) & 0xFFFFFF) == blue)
-            return true;
-    return false;
-}
-
-QRect cellRect(const coppix::GridGeometry& grid, int top, int columns, int cell)
-{
-    const int row = (cell - 1) / columns, column = (cell - 1) % columns;
-    return QRect(grid.marginLeft + column * grid.cellSize, top + grid.marginTop + row * grid.cellSize, grid.cellSize,
-                 grid.cellSize);
-}
 } // namespace
 
 class TestEndToEnd : public QObject {
@@ -46,12 +27,7 @@ private slots:
         xsession::Display x(screenW, screenH);
         QVERIFY2(x.ok(), "Xvfb did not start");
         QProcess game;
-        QProcessEnvironment env = x.environment();
-        env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
-        game.setProcessEnvironment(env);
-        game.setProcessChannelMode(QProcess::ForwardedChannels);
-        game.start(QStringLiteral(COPPIX_BINARY), {});
-        QVERIFY(game.waitForStarted(5000));
+        QVERIFY(startGame(game, x, QStringLiteral(COPPIX_BINARY)));
 
         // The start screen comes first, over the whole screen.
         const unsigned long start = x.waitForWindow(startTitle, 10000);
@@ -63,22 +39,20 @@ private slots:
         QVERIFY(xsession::fractionOf(shot, shot.rect(), blue) < 0.05);
 
         // "Play".
-        const coppix::StartLayout layout = coppix::startLayout(screenW, screenH);
-        QVERIFY(x.click(int(layout.playLeft) + 76, int(layout.top) + 16));
+        const StartPoints points = startPoints(screenW, screenH);
+        QVERIFY(x.click(points.play.x(), points.play.y()));
         const unsigned long table = x.waitForWindow(tableTitle, 10000);
         QVERIFY2(table, "no table after Play");
         QTRY_COMPARE_WITH_TIMEOUT(x.topWindow(), table, 5000);
         // In front is not yet painted: a slow build (the sanitizers) takes a while.
-        QTRY_VERIFY_WITH_TIMEOUT(clothShown(x.screenshot()), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(menuBarHeight(x.screenshot()) > 5, 5000);
         QTest::qWait(300);
         shot = x.screenshot();
         saveShot(shot, QStringLiteral("2-table.png"));
 
         // The blue table under its menu bar, with 20 backs on a 4 x 5 grid.
-        int menuBar = 0;
-        while (menuBar < 100 && (shot.pixel(screenW - 5, menuBar) & 0xFFFFFF) != blue)
-            ++menuBar;
-        QVERIFY2(menuBar > 5 && menuBar < 100, "no menu bar above a blue table");
+        const int menuBar = menuBarHeight(shot);
+        QVERIFY2(menuBar > 5, "no menu bar above a blue table");
         QVERIFY(xsession::fractionOf(shot, QRect(0, menuBar, screenW, screenH - menuBar), blue) > 0.3);
         const coppix::GridGeometry grid = coppix::gridGeometry(screenW, screenH - menuBar, 20, 4);
         const QImage firstBack = shot.copy(cellRect(grid, menuBar, 5, 1));
@@ -108,30 +82,22 @@ private slots:
         xsession::Display x(screenW, screenH);
         QVERIFY2(x.ok(), "Xvfb did not start");
         QProcess game;
-        QProcessEnvironment env = x.environment();
-        env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
-        game.setProcessEnvironment(env);
-        game.setProcessChannelMode(QProcess::ForwardedChannels);
-        game.start(QStringLiteral(COPPIX_BINARY), {});
-        QVERIFY(game.waitForStarted(5000));
+        QVERIFY(startGame(game, x, QStringLiteral(COPPIX_BINARY)));
         const unsigned long start = x.waitForWindow(startTitle, 10000);
         QVERIFY(start);
         QTest::qWait(300);
 
-        const coppix::StartLayout layout = coppix::startLayout(screenW, screenH);
-        const QPoint play(int(layout.playLeft) + 76, int(layout.top) + 16);
-        const QPoint quit(int(layout.quitLeft) + 37, int(layout.top) + 18);
+        const StartPoints points = startPoints(screenW, screenH);
+        const QPoint play = points.play, quit = points.quit;
         QVERIFY(x.click(play.x(), play.y()));
         const unsigned long table = x.waitForWindow(tableTitle, 10000);
         QVERIFY(table);
         QTRY_COMPARE_WITH_TIMEOUT(x.topWindow(), table, 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(clothShown(x.screenshot()), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(menuBarHeight(x.screenshot()) > 5, 5000);
         QTest::qWait(300);
         QImage shot = x.screenshot();
-        int menuBar = 0;
-        while (menuBar < 100 && (shot.pixel(screenW - 5, menuBar) & 0xFFFFFF) != blue)
-            ++menuBar;
-        QVERIFY(menuBar > 5 && menuBar < 100);
+        const int menuBar = menuBarHeight(shot);
+        QVERIFY(menuBar > 5);
 
         // "48 cards" from the Options menu, by its access letter.
         QVERIFY(x.xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(table)}));
@@ -169,8 +135,8 @@ private slots:
         }
 
         // "Exit": the start screen in front, then "Play" deals 48 cards anew.
-        const coppix::TableLayout tableLayout = coppix::tableLayout(screenW, screenH - menuBar);
-        QVERIFY(x.click(int(tableLayout.exitLeft) + 37, menuBar + int(tableLayout.exitTop) + 18));
+        const QPoint exit = exitPoint(screenW, screenH, menuBar);
+        QVERIFY(x.click(exit.x(), exit.y()));
         QTRY_COMPARE_WITH_TIMEOUT(x.topWindow(), start, 5000);
         QTest::qWait(200);
         saveShot(x.screenshot(), QStringLiteral("7-back-at-start.png"));
@@ -183,7 +149,7 @@ private slots:
             QVERIFY(xsession::difference(shot.copy(cellRect(grid, menuBar, 8, cell)), back) < 2);
 
         // "Exit" again, then "Quit": the program ends with status 0.
-        QVERIFY(x.click(int(tableLayout.exitLeft) + 37, menuBar + int(tableLayout.exitTop) + 18));
+        QVERIFY(x.click(exit.x(), exit.y()));
         QTRY_COMPARE_WITH_TIMEOUT(x.topWindow(), start, 5000);
         QVERIFY(x.click(quit.x(), quit.y()));
         QVERIFY2(game.waitForFinished(10000), "the program did not end");
