@@ -120,12 +120,12 @@ void Form1::buildMenus()
 void Form1::connectEvents()
 {
     // A pick, or a click on "Exit", may move the turn loop on once its handler is done.
-    connect(&dorso20, &tk::ImageArray::Click, this, [this](int i) { dorso20_Click(Integer(i)); waitTurn(); });
-    connect(&dorso48, &tk::ImageArray::Click, this, [this](int i) { dorso48_Click(Integer(i)); waitTurn(); });
-    connect(&Dorso80, &tk::ImageArray::Click, this, [this](int i) { dorso80_Click(Integer(i)); waitTurn(); });
-    connect(&lblquit, &tk::Label::Click, this, [this] { lblquit_Click(); waitTurn(); });
+    connect(&dorso20, &tk::ImageArray::Click, this, [this](int i) { dorso20_Click(Integer(i)); resumeTurn(); });
+    connect(&dorso48, &tk::ImageArray::Click, this, [this](int i) { dorso48_Click(Integer(i)); resumeTurn(); });
+    connect(&Dorso80, &tk::ImageArray::Click, this, [this](int i) { dorso80_Click(Integer(i)); resumeTurn(); });
+    connect(&lblquit, &tk::Label::Click, this, [this] { lblquit_Click(); resumeTurn(); });
     connect(&lblquit, &tk::Label::MouseMove, this, [this] { lblquit_MouseMove(); });
-    connect(&Timer1, &tk::Timer::Tick, this, [this] { Timer1_Timer(); pauseTurn(); });
+    connect(&Timer1, &tk::Timer::Tick, this, [this] { Timer1_Timer(); resumeAfterPause(); });
 
     connect(venti, &tk::MenuItem::Click, this, [this] { venti_Click(); });
     connect(quarantotto, &tk::MenuItem::Click, this, [this] { quarantotto_Click(); });
@@ -151,7 +151,7 @@ void Form1::connectEvents()
 
 tk::ImageArray* Form1::backsInUse()
 {
-    switch (cardCount) {
+    switch (m_game.cardCount) {
     case 20: return &dorso20;
     case 48: return &dorso48;
     case 80: return &Dorso80;

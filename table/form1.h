@@ -1,5 +1,6 @@
 #pragma once
 #include "audio/media_device.h"
+#include "table/game.h"
 #include "toolkit/form.h"
 #include "toolkit/image_array.h"
 #include "toolkit/label.h"
@@ -15,9 +16,6 @@ namespace coppix {
 
 class frmmain;
 
-using Integer = std::int16_t;
-using Long = std::int32_t;
-
 // Where the boxes and the "Exit" label go for a table of a given size, before the
 // controls settle at whole pixels.
 struct TableLayout {
@@ -28,12 +26,6 @@ struct TableLayout {
 };
 TableLayout tableLayout(Long tableWidth, Long tableHeight);
 
-// The card grid of one deal.
-struct GridGeometry {
-    Long cellSize, marginLeft, marginTop;
-};
-GridGeometry gridGeometry(Long tableWidth, Long tableHeight, Integer cardCount, Integer rowCount);
-
 // The game table: the cards on their blue cloth, the menus, the "Exit" label, the rules
 // and info boxes, and the game itself.
 class Form1 : public tk::Form {
@@ -42,24 +34,8 @@ public:
     explicit Form1(frmmain* startScreen);
     ~Form1() override;
 
-    // ---- the state of the table ----
-    std::array<Integer, 81> drawPool{};
-    std::array<Integer, 81> cardOrder{};
+    // The song playing, or last played, in sequential mode.
     Integer currentSong = 0;
-    bool matchFlag = false;
-    Integer clickedCard = 0;
-    Integer firstCard = 0;
-    Integer secondCard = 0;
-    Integer foundCards = 0;
-    Integer cardCount = 0;
-    Long cellSize = 0;
-    Long marginLeft = 0;
-    Long marginTop = 0;
-    bool tickFlag = false;
-    Integer rowCount = 0;
-    Integer tableState = 0;
-    Long tableWidth = 0;
-    Long tableHeight = 0;
 
     // ---- its controls ----
     tk::ImageArray Img;
@@ -93,7 +69,11 @@ public:
     // The random source behind the shuffle.
     tk::Random random;
 
-    // ---- the game ----
+    // The rules and the state of the game on the table.
+    const Game& game() const { return m_game; }
+    Game& game() { return m_game; }
+
+    // ---- the game: each handler calls the rules, then sets the controls and the timer ----
     // Deals a new game at the current size and starts its turn loop; whatever the game
     // in progress had pending is dropped.
     void Main();
@@ -128,8 +108,8 @@ public:
     void nomusic_Click();
 
     // Where the turn loop stands between two events.
-    enum class Phase { NoGame, WaitingForPick, EndPause, MismatchPause };
-    Phase phase() const { return m_phase; }
+    using Phase = Game::Phase;
+    Phase phase() const { return m_game.phase(); }
     // The card-back set of the current table size, or nullptr for any other size.
     tk::ImageArray* backsInUse();
 
@@ -149,20 +129,17 @@ private:
     void buildFaceLibrary();
     void connectEvents();
 
-    // Steps of the turn loop, run from the events that move it on.
-    void startTurn();
-    void waitForPick();
-    void waitTurn();
-    void leaveTable();
-    void turnPickedCard();
-    void finishAttempt();
-    void pauseTurn();
+    // Carries out what the rules asked of the table, in order.
+    void applySteps();
+    // The turn loop moves on after a pick or "Exit", and after the pause's tick.
+    void resumeTurn();
+    void resumeAfterPause();
     void pickBack(Integer Index);
     void chooseTableSize(Integer count, Integer rows, tk::ImageArray& parkFirst, tk::ImageArray& parkSecond,
                          tk::MenuItem* chosen, tk::MenuItem* otherFirst, tk::MenuItem* otherSecond);
 
     frmmain* m_frmmain;
-    Phase m_phase = Phase::NoGame;
+    Game m_game{random};
 };
 
 } // namespace coppix

@@ -27,8 +27,8 @@ void Form1::Form_Load()
 {
     // The client area is measured in pixels throughout.
     sizeToScreen();
-    tableWidth = Long(clientWidth());
-    tableHeight = Long(clientHeight());
+    m_game.tableWidth = Long(clientWidth());
+    m_game.tableHeight = Long(clientHeight());
 
     // The card sound.
     MMCw.setWait(true);
@@ -48,9 +48,9 @@ void Form1::Form_Load()
     Integer completed = 1;
     MMC1_Done(completed);
 
-    tableState = 0;
-    cardCount = 20;
-    rowCount = 4;
+    m_game.tableState = 0;
+    m_game.cardCount = 20;
+    m_game.rowCount = 4;
     moveTo(0, 0);
     venti->setChecked(true);
     quarantotto->setChecked(false);
@@ -66,7 +66,7 @@ void Form1::Form_Load()
 
 void Form1::Form_Activate()
 {
-    const TableLayout layout = tableLayout(tableWidth, tableHeight);
+    const TableLayout layout = tableLayout(m_game.tableWidth, m_game.tableHeight);
     for (tk::TextBox* box : {&Text1, &Text2}) {
         box->Move(layout.rulesLeft, layout.rulesTop, layout.rulesWidth, layout.rulesHeight);
         box->hide();

@@ -1,4 +1,5 @@
-// Card picks: a click on a face-down card records it; the turn loop turns it.
+// Card picks: a click on a face-down card closes the boxes and, when the rules take the
+// pick, plays the card sound; the turn loop turns the card.
 #include "table/form1.h"
 
 namespace coppix {
@@ -12,18 +13,8 @@ void Form1::pickBack(Integer Index)
     Text1.hide();
     Text2.hide();
     Text3.hide();
-    if (firstCard * secondCard != 0)
-        return; // two cards are up
-    // A card that is up already cannot be picked again.
-    if (Index == firstCard)
+    if (!m_game.pick(Index))
         return;
-    if (tk::ImageControl* face = Img.at(Index); face && face->Visible())
-        return;
-    if (firstCard != 0)
-        secondCard = Index;
-    else
-        firstCard = Index;
-    clickedCard = Index;
     if (cards->checked()) {
         MMCw.setCommand(QStringLiteral("Play"));
         MMCw.setFrom(0);

@@ -18,14 +18,11 @@ void Form1::chooseTableSize(Integer count, Integer rows, tk::ImageArray& parkFir
     Text1.hide();
     Text2.hide();
     Text3.hide();
-    // Faces exist only up to the largest table dealt so far; the others are passed over.
-    for (int i = 1; i <= 80; ++i)
-        Img.setVisible(i, false);
+    m_game.chooseSize(count, rows);
+    applySteps();
     for (tk::ImageArray* backs : {&parkFirst, &parkSecond})
         for (int i = 1; i <= backs->UBound(); ++i)
             backs->Move(i, parkLeft, parkTop);
-    cardCount = count;
-    rowCount = rows;
     chosen->setChecked(true);
     otherFirst->setChecked(false);
     otherSecond->setChecked(false);

@@ -1,134 +1,89 @@
-// The turn loop. Between two events the loop stands in one phase: waiting for a pick,
-// or in one of its two pauses. Each event that can move it on (a pick, "Exit", the
-// timer's tick) runs its handler and then the loop's next steps, until it has to wait
-// again. A new deal replaces the phase, so nothing of an abandoned game runs later.
+// The table carries out the turn loop's steps: faces and backs shown and hidden, cards
+// laid in their cells, the pause's timer started and stopped, the start screen brought
+// to the front.
 #include "start/frmmain.h"
 #include "table/form1.h"
 
-#include <cassert>
-
 namespace coppix {
 
-// One pass begins: the end of the game is checked first.
-void Form1::startTurn()
-{
-    if (foundCards == cardCount) {
-        foundCards = 0;
-        m_phase = Phase::EndPause;
-        ritardo(100);
-        return;
-    }
-    waitForPick();
-}
+namespace {
+constexpr double awayLeft = 100000;
+constexpr double awayTop = 10000;
+} // namespace
 
-void Form1::waitForPick()
-{
-    clickedCard = 0;
-    m_phase = Phase::WaitingForPick;
-    waitTurn();
-}
-
-// One turn of the wait for a pick: a leave request is carried out, then a pick taken.
-void Form1::waitTurn()
-{
-    if (m_phase != Phase::WaitingForPick)
-        return;
-    if (tableState == 4)
-        leaveTable();
-    if (clickedCard != 0)
-        turnPickedCard();
-}
-
-void Form1::leaveTable()
-{
-    firstCard = 0;
-    secondCard = 0;
-    if (tk::ImageArray* backs = backsInUse()) {
-        for (int i = 1; i <= cardCount; ++i) {
-            Img.setVisible(i, false);
-            backs->setVisible(i, true);
-        }
-    }
-    tableState = 0;
-    if (m_frmmain)
-        m_frmmain->Show();
-}
-
-void Form1::turnPickedCard()
+void Form1::applySteps()
 {
     tk::ImageArray* backs = backsInUse();
-    Img.setVisible(clickedCard, true);
-    if (backs)
-        backs->setVisible(clickedCard, false);
-    if (secondCard == 0) {
-        startTurn();
-        return;
+    for (const Step& s : m_game.takeSteps()) {
+        switch (s.kind) {
+        case Step::Kind::SetFace:
+            // Face elements are made once and reused by later deals; both cards of a pair
+            // show the one picture object of their face.
+            if (!Img.at(s.card))
+                Img.Load(s.card);
+            Img(s.card).setPicture(Pic(s.face).picture());
+            break;
+        case Step::Kind::PlaceCard:
+            Img(s.card).Move(float(s.left), s.top, s.side, s.side);
+            if (backs)
+                (*backs)(s.card).Move(float(s.left), s.top, s.side, s.side);
+            break;
+        case Step::Kind::ShowFace:
+        case Step::Kind::HideFace:
+            // Faces exist only up to the largest table dealt so far; the others are passed over.
+            Img.setVisible(s.card, s.kind == Step::Kind::ShowFace);
+            break;
+        case Step::Kind::ShowBack:
+        case Step::Kind::HideBack:
+            if (backs)
+                backs->setVisible(s.card, s.kind == Step::Kind::ShowBack);
+            break;
+        case Step::Kind::ParkBacks:
+            for (int i = 1; i <= maxCards; ++i) {
+                dorso20.Move(i, awayLeft, awayTop);
+                dorso48.Move(i, awayLeft, awayTop);
+                Dorso80.Move(i, awayLeft, awayTop);
+            }
+            break;
+        case Step::Kind::ShowStartScreen:
+            if (m_frmmain)
+                m_frmmain->Show();
+            break;
+        case Step::Kind::StartPause:
+            Timer1.setInterval(int(s.hundredths) * 10);
+            Timer1.setEnabled(true);
+            break;
+        case Step::Kind::StopPause:
+            Timer1.setEnabled(false);
+            break;
+        }
     }
-    verifica();
-    if (m_phase == Phase::MismatchPause)
-        return; // the pause's tick finishes the attempt
-    finishAttempt();
 }
 
-// After the pair check: keep the pair or turn both cards back, and clear the picks.
-void Form1::finishAttempt()
+void Form1::resumeTurn()
 {
-    if (tableState == 4)
-        lblquit_Click();
-    if (matchFlag) {
-        foundCards = Integer(foundCards + 2);
-    } else if (tk::ImageArray* backs = backsInUse()) {
-        if (firstCard != 0)
-            Img.setVisible(firstCard, false);
-        if (secondCard != 0)
-            Img.setVisible(secondCard, false);
-        if (firstCard != 0)
-            backs->setVisible(firstCard, true);
-        if (secondCard != 0)
-            backs->setVisible(secondCard, true);
-    }
-    firstCard = 0;
-    secondCard = 0;
-    startTurn();
+    m_game.waitTurn();
+    applySteps();
+}
+
+void Form1::resumeAfterPause()
+{
+    m_game.pauseTurn();
+    applySteps();
 }
 
 void Form1::verifica()
 {
-    matchFlag = false;
-    const std::int32_t first = Img(firstCard).picture().handle();
-    const std::int32_t second = Img(secondCard).picture().handle();
-    if (first == second) {
-        matchFlag = true;
-        return;
-    }
-    m_phase = Phase::MismatchPause;
-    ritardo(150);
+    m_game.verifica();
+    applySteps();
 }
 
 void Form1::ritardo(Integer tempo)
 {
-    tickFlag = false;
-    const int milliseconds = int(tempo) * 10;
-    assert(milliseconds > 0 && milliseconds <= 32767);
-    Timer1.setInterval(milliseconds);
-    Timer1.setEnabled(true);
+    m_game.ritardo(tempo);
+    applySteps();
 }
 
-void Form1::Timer1_Timer() { tickFlag = true; }
-
-// The pause sees its tick: the timer stops and the loop goes on where it paused.
-void Form1::pauseTurn()
-{
-    if (!tickFlag)
-        return;
-    const Phase paused = m_phase;
-    if (paused != Phase::EndPause && paused != Phase::MismatchPause)
-        return;
-    Timer1.setEnabled(false);
-    if (paused == Phase::EndPause)
-        waitForPick();
-    else
-        finishAttempt();
-}
+void Form1::Timer1_Timer() { m_game.Timer1_Timer(); }
 
 } // namespace coppix

@@ -64,7 +64,7 @@ private slots:
 // The partner of card i: cards i and i + n/2 share a face.
 inline int partnerOf(const coppix::Form1& form, int card)
 {
-    const int half = form.cardCount / 2;
+    const int half = form.game().cardCount / 2;
     return card <= half ? card + half : card - half;
 }
 
@@ -72,7 +72,7 @@ inline int partnerOf(const coppix::Form1& form, int card)
 inline int strangerOf(const coppix::Form1& form, int card)
 {
     const int partner = partnerOf(form, card);
-    for (int other = 1; other <= form.cardCount; ++other)
+    for (int other = 1; other <= form.game().cardCount; ++other)
         if (other != card && other != partner)
             return other;
     return 0;

@@ -25,24 +25,24 @@ private slots:
     {
         clickBack(*form, 5);
         form->lblquit_Click();
-        QCOMPARE(form->tableState, Integer(4));
-        QCOMPARE(form->firstCard, Integer(0));
+        QCOMPARE(form->game().tableState, Integer(4));
+        QCOMPARE(form->game().firstCard, Integer(0));
         QCOMPARE(facesUp(*form), 0);
         checkAllBacksAway();
         QCOMPARE(tk::Form::activeForm(), fixture->start.get());
         QVERIFY(form->isVisible()); // still loaded and shown, behind
         // The next wait finishes the leaving.
         exitClick();
-        QCOMPARE(form->tableState, Integer(0));
+        QCOMPARE(form->game().tableState, Integer(0));
         for (int i = 1; i <= 20; ++i)
             QVERIFY(form->dorso20(i).Visible());
         checkAllBacksAway();
         // "Play" deals the same size again.
         fixture->start->lblplay_Click();
-        QCOMPARE(form->cardCount, Integer(20));
+        QCOMPARE(form->game().cardCount, Integer(20));
         QVERIFY(form->venti->checked());
         QCOMPARE(facesUp(*form), 0);
-        QVERIFY(QRect(0, 0, form->tableWidth, form->tableHeight).contains(form->dorso20(1).geometry()));
+        QVERIFY(QRect(0, 0, form->game().tableWidth, form->game().tableHeight).contains(form->dorso20(1).geometry()));
     }
 
     void exitTwiceBeforeTheNextWaitIsExitOnce()
@@ -50,7 +50,7 @@ private slots:
         clickBack(*form, 5);
         form->lblquit_Click();
         form->lblquit_Click();
-        QCOMPARE(form->tableState, Integer(4));
+        QCOMPARE(form->game().tableState, Integer(4));
         checkAllBacksAway();
         QCOMPARE(facesUp(*form), 0);
     }
@@ -60,9 +60,9 @@ private slots:
         form->quarantotto_Click(); // 20 and 80 at (10000, 10000)
         exitClick();
         checkAllBacksAway();
-        QCOMPARE(form->tableState, Integer(0));
+        QCOMPARE(form->game().tableState, Integer(0));
         fixture->start->lblplay_Click();
-        QCOMPARE(form->cardCount, Integer(48));
+        QCOMPARE(form->game().cardCount, Integer(48));
         for (int i = 1; i <= 20; ++i)
             QCOMPARE(form->dorso20(i).pos(), QPoint(100000, 10000));
     }
@@ -74,10 +74,10 @@ private slots:
             clickBack(*form, partnerOf(*form, i));
         }
         exitClick();
-        QCOMPARE(form->tableState, Integer(4)); // finished at the next wait
+        QCOMPARE(form->game().tableState, Integer(4)); // finished at the next wait
         QCOMPARE(facesUp(*form), 0);
         form->Timer1.fire();
-        QCOMPARE(form->tableState, Integer(0));
+        QCOMPARE(form->game().tableState, Integer(0));
         QCOMPARE(tk::Form::activeForm(), fixture->start.get());
     }
 
@@ -125,7 +125,7 @@ private slots:
         QTest::qWait(30);
         QCOMPARE(form->lblquit.foreColor(), tk::Orange);
         // Over the bare table it turns yellow again.
-        QTest::mouseMove(form->client(), QPoint(5, form->tableHeight - 5));
+        QTest::mouseMove(form->client(), QPoint(5, form->game().tableHeight - 5));
         QTRY_COMPARE(form->lblquit.foreColor(), tk::Yellow);
     }
 

@@ -20,10 +20,10 @@ class TestTableDeal : public QObject {
     // Deals anew on a table of the given client size.
     static void dealOn(Form1& form, int width, int height, int count, int rows)
     {
-        form.tableWidth = width;
-        form.tableHeight = height;
-        form.cardCount = coppix::Integer(count);
-        form.rowCount = coppix::Integer(rows);
+        form.game().tableWidth = width;
+        form.game().tableHeight = height;
+        form.game().cardCount = coppix::Integer(count);
+        form.game().rowCount = coppix::Integer(rows);
         for (int i = 1; i <= form.Img.UBound(); ++i)
             form.Img.setVisible(i, false);
         form.Main();
@@ -70,13 +70,13 @@ private slots:
             form.Dorso80.Move(i, 10000, 10000);
         }
         dealOn(form, width, height, count, rows);
-        QCOMPARE(form.cellSize, cell);
-        QCOMPARE(form.marginLeft, left);
-        QCOMPARE(form.marginTop, top);
+        QCOMPARE(form.game().cellSize, cell);
+        QCOMPARE(form.game().marginLeft, left);
+        QCOMPARE(form.game().marginTop, top);
         const int columns = count / rows;
         QSet<int> cells;
         for (int k = 1; k <= count; ++k) {
-            const int card = form.cardOrder[std::size_t(k)];
+            const int card = form.game().cardOrder[std::size_t(k)];
             const QRect expected(left + ((k - 1) % columns) * cell, top + ((k - 1) / columns) * cell, cell, cell);
             QCOMPARE(form.Img(card).geometry(), expected);
             QCOMPARE((*form.backsInUse())(card).geometry(), expected);
@@ -99,8 +99,8 @@ private slots:
         QVERIFY(qAbs(layout.exitTop - 600.8333333333334) < 1e-9);
 
         Form1& form = openTable();
-        form.tableWidth = 1024;
-        form.tableHeight = 700;
+        form.game().tableWidth = 1024;
+        form.game().tableHeight = 700;
         form.Text1.show();
         form.Text3.show();
         fixture->start->Show();
@@ -116,9 +116,9 @@ private slots:
     void stateAfterLoad()
     {
         Form1& form = openTable();
-        QCOMPARE(form.cardCount, coppix::Integer(20));
-        QCOMPARE(form.rowCount, coppix::Integer(4));
-        QCOMPARE(form.tableState, coppix::Integer(0));
+        QCOMPARE(form.game().cardCount, coppix::Integer(20));
+        QCOMPARE(form.game().rowCount, coppix::Integer(4));
+        QCOMPARE(form.game().tableState, coppix::Integer(0));
         QCOMPARE(form.currentSong, coppix::Integer(1));
         QVERIFY(form.venti->checked());
         QVERIFY(!form.quarantotto->checked());
@@ -143,8 +143,8 @@ private slots:
         QCOMPARE(form.windowTitle(), QStringLiteral("VErdanticoPRess  -  Coppix "));
         QCOMPARE(form.pos(), QPoint(0, 0));
         QCOMPARE(form.size(), form.screen()->geometry().size());
-        QCOMPARE(form.tableWidth, form.clientWidth());
-        QCOMPARE(form.tableHeight, form.clientHeight());
+        QCOMPARE(form.game().tableWidth, form.clientWidth());
+        QCOMPARE(form.game().tableHeight, form.clientHeight());
         QVERIFY(!form.Text1.Visible() && !form.Text2.Visible() && !form.Text3.Visible());
         QVERIFY(!form.MMC1.isVisible());
         QCOMPARE(form.Timer1.interval(), 1000);
@@ -194,7 +194,7 @@ private slots:
         for (int i = 1; i <= 40; ++i)
             libraryHandles.insert(form.Pic(i).picture().handle());
         for (int round = 0; round < 5; ++round) {
-            dealOn(form, form.tableWidth, form.tableHeight, count, rows);
+            dealOn(form, form.game().tableWidth, form.game().tableHeight, count, rows);
             const int half = count / 2;
             QSet<std::int32_t> pairHandles;
             for (int i = 1; i <= half; ++i) {
@@ -265,14 +265,14 @@ private slots:
     void dealClearsThePicks()
     {
         Form1& form = openTable();
-        form.firstCard = 3;
-        form.secondCard = 5;
-        form.foundCards = 6;
+        form.game().firstCard = 3;
+        form.game().secondCard = 5;
+        form.game().foundCards = 6;
         form.Main();
-        QCOMPARE(form.firstCard, coppix::Integer(0));
-        QCOMPARE(form.secondCard, coppix::Integer(0));
-        QCOMPARE(form.foundCards, coppix::Integer(0));
-        QCOMPARE(form.clickedCard, coppix::Integer(0));
+        QCOMPARE(form.game().firstCard, coppix::Integer(0));
+        QCOMPARE(form.game().secondCard, coppix::Integer(0));
+        QCOMPARE(form.game().foundCards, coppix::Integer(0));
+        QCOMPARE(form.game().clickedCard, coppix::Integer(0));
         QCOMPARE(form.phase(), Form1::Phase::WaitingForPick);
     }
 

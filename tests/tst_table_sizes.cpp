@@ -46,24 +46,24 @@ class TestTableSizes : public TableTest {
     void checkTableOf(int count)
     {
         const Size size = sizeOf(count);
-        QCOMPARE(int(form->cardCount), size.count);
-        QCOMPARE(int(form->rowCount), size.rows);
+        QCOMPARE(int(form->game().cardCount), size.count);
+        QCOMPARE(int(form->game().rowCount), size.rows);
         for (int other : {20, 48, 80})
             QCOMPARE(entryOf(*form, other)->checked(), other == count);
         QCOMPARE(facesUp(*form), 0);
-        QCOMPARE(form->foundCards, Integer(0));
-        QCOMPARE(form->firstCard, Integer(0));
-        QCOMPARE(form->secondCard, Integer(0));
+        QCOMPARE(form->game().foundCards, Integer(0));
+        QCOMPARE(form->game().firstCard, Integer(0));
+        QCOMPARE(form->game().secondCard, Integer(0));
         QCOMPARE(form->phase(), Form1::Phase::WaitingForPick);
         const int columns = size.count / size.rows;
-        const QRect grid(form->marginLeft, form->marginTop, columns * form->cellSize, size.rows * form->cellSize);
-        const QRect table(0, 0, form->tableWidth, form->tableHeight);
+        const QRect grid(form->game().marginLeft, form->game().marginTop, columns * form->game().cellSize, size.rows * form->game().cellSize);
+        const QRect table(0, 0, form->game().tableWidth, form->game().tableHeight);
         for (int set : {20, 48, 80}) {
             tk::ImageArray& backs = backsOf(*form, set);
             for (int i = 1; i <= set; ++i) {
                 if (set == count) {
                     QVERIFY(backs(i).Visible());
-                    QCOMPARE(backs(i).width(), int(form->cellSize));
+                    QCOMPARE(backs(i).width(), int(form->game().cellSize));
                     QVERIFY(grid.contains(backs(i).geometry()));
                 } else {
                     QVERIFY2(!table.intersects(backs(i).geometry()), "a back of another size on the table");

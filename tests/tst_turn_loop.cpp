@@ -31,17 +31,17 @@ private slots:
     void handlerRecordsFirstThenSecondPick()
     {
         form->dorso20_Click(4);
-        QCOMPARE(form->firstCard, Integer(4));
-        QCOMPARE(form->secondCard, Integer(0));
-        QCOMPARE(form->clickedCard, Integer(4));
+        QCOMPARE(form->game().firstCard, Integer(4));
+        QCOMPARE(form->game().secondCard, Integer(0));
+        QCOMPARE(form->game().clickedCard, Integer(4));
         form->dorso20_Click(9);
-        QCOMPARE(form->firstCard, Integer(4));
-        QCOMPARE(form->secondCard, Integer(9));
-        QCOMPARE(form->clickedCard, Integer(9));
+        QCOMPARE(form->game().firstCard, Integer(4));
+        QCOMPARE(form->game().secondCard, Integer(9));
+        QCOMPARE(form->game().clickedCard, Integer(9));
         // Two picks are set: a further click changes nothing.
         form->dorso20_Click(11);
-        QCOMPARE(form->secondCard, Integer(9));
-        QCOMPARE(form->clickedCard, Integer(9));
+        QCOMPARE(form->game().secondCard, Integer(9));
+        QCOMPARE(form->game().clickedCard, Integer(9));
     }
 
     void firstPickTurnsTheCard()
@@ -49,8 +49,8 @@ private slots:
         clickBack(*form, 3);
         QVERIFY(faceUp(*form, 3));
         QVERIFY(!backShown(3));
-        QCOMPARE(form->firstCard, Integer(3));
-        QCOMPARE(form->clickedCard, Integer(0)); // taken: the loop waits for the next
+        QCOMPARE(form->game().firstCard, Integer(3));
+        QCOMPARE(form->game().clickedCard, Integer(0)); // taken: the loop waits for the next
         QCOMPARE(facesUp(*form), 1);
         QCOMPARE(form->phase(), Form1::Phase::WaitingForPick);
     }
@@ -59,8 +59,8 @@ private slots:
     {
         clickBack(*form, 3);
         clickBack(*form, 3);
-        QCOMPARE(form->secondCard, Integer(0));
-        QCOMPARE(form->foundCards, Integer(0));
+        QCOMPARE(form->game().secondCard, Integer(0));
+        QCOMPARE(form->game().foundCards, Integer(0));
         QCOMPARE(facesUp(*form), 1);
     }
 
@@ -69,12 +69,12 @@ private slots:
         const int a = 2, b = partnerOf(*form, 2);
         clickBack(*form, a);
         clickBack(*form, b);
-        QVERIFY(form->matchFlag);
-        QCOMPARE(form->foundCards, Integer(2));
+        QVERIFY(form->game().matchFlag);
+        QCOMPARE(form->game().foundCards, Integer(2));
         QVERIFY(faceUp(*form, a) && faceUp(*form, b));
         QVERIFY(!backShown(a) && !backShown(b));
-        QCOMPARE(form->firstCard, Integer(0));
-        QCOMPARE(form->secondCard, Integer(0));
+        QCOMPARE(form->game().firstCard, Integer(0));
+        QCOMPARE(form->game().secondCard, Integer(0));
         QVERIFY(!form->Timer1.enabled()); // no pause for a pair
         QCOMPARE(form->phase(), Form1::Phase::WaitingForPick);
         // The pair stays up through the rest of the game, mismatches included.
@@ -89,26 +89,26 @@ private slots:
         form->Timer1.fire();
         QVERIFY(faceUp(*form, a) && faceUp(*form, b));
         QVERIFY(!faceUp(*form, c) && !faceUp(*form, d));
-        QCOMPARE(form->foundCards, Integer(2));
+        QCOMPARE(form->game().foundCards, Integer(2));
     }
 
     void mismatchShowsBothThenTurnsThemBack()
     {
         const auto [a, b] = turnMismatch();
-        QVERIFY(!form->matchFlag);
+        QVERIFY(!form->game().matchFlag);
         QCOMPARE(form->phase(), Form1::Phase::MismatchPause);
         QVERIFY(faceUp(*form, a) && faceUp(*form, b));
         QVERIFY(form->Timer1.enabled());
         QCOMPARE(form->Timer1.interval(), 1500);
-        QVERIFY(!form->tickFlag);
+        QVERIFY(!form->game().tickFlag);
         form->Timer1.fire();
-        QVERIFY(form->tickFlag);
+        QVERIFY(form->game().tickFlag);
         QVERIFY(!form->Timer1.enabled());
         QVERIFY(!faceUp(*form, a) && !faceUp(*form, b));
         QVERIFY(backShown(a) && backShown(b));
-        QCOMPARE(form->firstCard, Integer(0));
-        QCOMPARE(form->secondCard, Integer(0));
-        QCOMPARE(form->foundCards, Integer(0));
+        QCOMPARE(form->game().firstCard, Integer(0));
+        QCOMPARE(form->game().secondCard, Integer(0));
+        QCOMPARE(form->game().foundCards, Integer(0));
         QCOMPARE(form->phase(), Form1::Phase::WaitingForPick);
     }
 
@@ -134,8 +134,8 @@ private slots:
         const audio::MediaDevice::Mode before = form->MMCw.mode();
         clickBack(*form, third);
         QVERIFY(!form->Text1.Visible());
-        QCOMPARE(form->firstCard, Integer(a));
-        QCOMPARE(form->secondCard, Integer(b));
+        QCOMPARE(form->game().firstCard, Integer(a));
+        QCOMPARE(form->game().secondCard, Integer(b));
         QVERIFY(!faceUp(*form, third));
         QCOMPARE(form->MMCw.mode(), before);
         QCOMPARE(form->phase(), Form1::Phase::MismatchPause);
@@ -153,7 +153,7 @@ private slots:
         form->cards_Click();
         QVERIFY(!form->cards->checked());
         clickBack(*form, 1);
-        QCOMPARE(form->firstCard, Integer(1));
+        QCOMPARE(form->game().firstCard, Integer(1));
         QVERIFY(faceUp(*form, 1));
         QCOMPARE(form->MMCw.mode(), audio::MediaDevice::Mode::Closed);
     }
@@ -165,20 +165,20 @@ private slots:
             clickBack(*form, partnerOf(*form, i));
         }
         QCOMPARE(form->phase(), Form1::Phase::EndPause);
-        QCOMPARE(form->foundCards, Integer(0));
+        QCOMPARE(form->game().foundCards, Integer(0));
         QVERIFY(form->Timer1.enabled());
         QCOMPARE(form->Timer1.interval(), 1000);
         QCOMPARE(facesUp(*form), 20);
         form->Timer1.fire();
         QCOMPARE(form->phase(), Form1::Phase::WaitingForPick);
         QCOMPARE(facesUp(*form), 20);
-        QCOMPARE(form->foundCards, Integer(0));
+        QCOMPARE(form->game().foundCards, Integer(0));
         QVERIFY(QApplication::activeModalWidget() == nullptr);
         // No back is left, and a pick of a card that is up is refused.
         for (int i = 1; i <= 20; ++i)
             QVERIFY(!backShown(i));
         clickBack(*form, 7);
-        QCOMPARE(form->firstCard, Integer(0));
+        QCOMPARE(form->game().firstCard, Integer(0));
         QVERIFY(!form->Timer1.enabled());
     }
 
@@ -199,8 +199,8 @@ private slots:
     {
         const auto [a, b] = turnMismatch();
         emit form->lblquit.Click();
-        QCOMPARE(form->tableState, Integer(4));
-        QCOMPARE(form->firstCard, Integer(0));
+        QCOMPARE(form->game().tableState, Integer(4));
+        QCOMPARE(form->game().firstCard, Integer(0));
         QCOMPARE(facesUp(*form), 0);
         QCOMPARE(tk::Form::activeForm(), fixture->start.get());
         QCOMPARE(form->phase(), Form1::Phase::MismatchPause); // the pause runs on
@@ -210,7 +210,7 @@ private slots:
         QCOMPARE(form->dorso48(1).pos(), QPoint(100000, 10000));
         QVERIFY(!faceUp(*form, a) && !faceUp(*form, b));
         // The next wait finished the leaving: the backs are shown where they lie, out of sight.
-        QCOMPARE(form->tableState, Integer(0));
+        QCOMPARE(form->game().tableState, Integer(0));
         QCOMPARE(form->phase(), Form1::Phase::WaitingForPick);
         for (int i = 1; i <= 20; ++i) {
             QVERIFY(backShown(i));
@@ -221,7 +221,7 @@ private slots:
         QCOMPARE(tk::Form::activeForm(), form);
         QCOMPARE(facesUp(*form), 0);
         for (int i = 1; i <= 20; ++i)
-            QVERIFY(form->dorso20(i).pos().x() < form->tableWidth);
+            QVERIFY(form->dorso20(i).pos().x() < form->game().tableWidth);
     }
 
     void exitAndPlayBeforeThePauseEnds()
@@ -231,7 +231,7 @@ private slots:
         fixture->start->lblplay_Click(); // a new game at once
         QVERIFY(!form->Timer1.enabled());
         // The leave request still pending is carried out by the new game's first wait.
-        QCOMPARE(form->tableState, Integer(0));
+        QCOMPARE(form->game().tableState, Integer(0));
         QCOMPARE(tk::Form::activeForm(), fixture->start.get());
         QCOMPARE(facesUp(*form), 0);
         fixture->start->lblplay_Click();
@@ -251,7 +251,7 @@ private slots:
         // Past the old pause's end nothing of the old game runs.
         QTest::qWait(1700);
         QVERIFY(faceUp(*form, 6));
-        QCOMPARE(form->firstCard, Integer(6));
+        QCOMPARE(form->game().firstCard, Integer(6));
         QCOMPARE(facesUp(*form), 1);
     }
 
