@@ -63,9 +63,11 @@ void Game::Mescola(Integer N)
 
 void Game::Main()
 {
-    // Whatever the game in progress was waiting for is dropped with it.
+    // Whatever the game in progress was waiting for is dropped with it, a leave request
+    // made during one of its pauses included: the new game stays on the table.
     step({Step::Kind::StopPause});
     m_phase = Phase::NoGame;
+    tableState = 0;
 
     firstCard = 0;
     secondCard = 0;

@@ -88,7 +88,8 @@ public:
     Phase phase() const { return m_phase; }
 
     // ---- the rules ----
-    // A new game at the current size: whatever the game in progress had pending is dropped.
+    // A new game at the current size: whatever the game in progress had pending is
+    // dropped, a leave request included.
     void Main();
     // cardOrder(1..N) becomes a random permutation of 1..N, reseeded from the clock.
     void Mescola(Integer N);

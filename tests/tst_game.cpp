@@ -515,6 +515,29 @@ private slots:
         QCOMPARE(t.facesUp(), 0);
     }
 
+    void aNewDealEndsALeaveRequestOfThePausedGame_data()
+    {
+        addSituations();
+    }
+    void aNewDealEndsALeaveRequestOfThePausedGame()
+    {
+        // "Exit" in a pause leaves the request pending until the pause ends; "Play" deals
+        // before that. The new game must stay on the table, not carry out the old request.
+        QFETCH(int, situation);
+        Table t;
+        bringTo(t, Situation(situation));
+        t.exit();
+        t.game.Main();
+        const QStringList deal = describe(t.game.takeSteps());
+        QVERIFY2(!deal.contains(QStringLiteral("ShowStartScreen")), qPrintable(deal.join(", ")));
+        QCOMPARE(t.game.tableState, Integer(0));
+        QCOMPARE(t.game.phase(), Phase::WaitingForPick);
+        QVERIFY(t.tick().isEmpty());
+        // A request made in the new game is still carried out at its next wait.
+        QCOMPARE(t.exit().last(), QStringLiteral("ShowStartScreen"));
+        QCOMPARE(t.game.tableState, Integer(0));
+    }
+
     void exitTwiceBeforeTheWaitIsExitOnce()
     {
         Table once, twice;

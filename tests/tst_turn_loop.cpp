@@ -224,18 +224,44 @@ private slots:
             QVERIFY(form->dorso20(i).pos().x() < form->game().tableWidth);
     }
 
-    void exitAndPlayBeforeThePauseEnds()
+    void playAfterExitInAPauseStaysOnTheTable_data()
     {
-        turnMismatch();
+        QTest::addColumn<bool>("endPause");
+        QTest::addColumn<bool>("pauseRunsOut");
+        QTest::newRow("mismatch pause, Play at once") << false << false;
+        QTest::newRow("mismatch pause, Play after it ran out") << false << true;
+        QTest::newRow("end pause, Play at once") << true << false;
+        QTest::newRow("end pause, Play after it ran out") << true << true;
+    }
+    void playAfterExitInAPauseStaysOnTheTable()
+    {
+        QFETCH(bool, endPause);
+        QFETCH(bool, pauseRunsOut);
+        if (endPause) {
+            for (int i = 1; i <= 10; ++i) {
+                clickBack(*form, i);
+                clickBack(*form, partnerOf(*form, i));
+            }
+            QCOMPARE(form->phase(), Form1::Phase::EndPause);
+        } else {
+            turnMismatch();
+            QCOMPARE(form->phase(), Form1::Phase::MismatchPause);
+        }
         emit form->lblquit.Click();
-        fixture->start->lblplay_Click(); // a new game at once
-        QVERIFY(!form->Timer1.enabled());
-        // The leave request still pending is carried out by the new game's first wait.
-        QCOMPARE(form->game().tableState, Integer(0));
         QCOMPARE(tk::Form::activeForm(), fixture->start.get());
-        QCOMPARE(facesUp(*form), 0);
+        if (pauseRunsOut)
+            QTRY_COMPARE_WITH_TIMEOUT(form->phase(), Form1::Phase::WaitingForPick, 10000);
         fixture->start->lblplay_Click();
         QCOMPARE(tk::Form::activeForm(), form);
+        // The old pause's end, and anything else the old game had pending, has come and gone.
+        QTest::qWait(3000);
+        QCOMPARE(tk::Form::activeForm(), form);
+        QCOMPARE(form->game().tableState, Integer(0));
+        QCOMPARE(facesUp(*form), 0);
+        for (int i = 1; i <= 20; ++i) {
+            QVERIFY(backShown(i));
+            QVERIFY(form->dorso20(i).pos().x() < form->game().tableWidth);
+        }
         clickBack(*form, 1);
         QVERIFY(faceUp(*form, 1));
     }
