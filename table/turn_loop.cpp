@@ -46,8 +46,11 @@ void Form1::applySteps()
             }
             break;
         case Step::Kind::ShowStartScreen:
+            // The start screen in front, the table out of the desktop's window lists: it
+            // comes back through "Play" alone, which deals.
             if (m_frmmain)
                 m_frmmain->Show();
+            hide();
             break;
         case Step::Kind::StartPause:
             Timer1.setInterval(int(s.hundredths) * 10);

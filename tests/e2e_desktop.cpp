@@ -175,6 +175,13 @@ private slots:
         CHECKED(checkInFront(x, start));
         CHECKED(checkStartScreen(x, expectedStart, QStringLiteral("6-back-at-start.png")));
         QVERIFY(x.stackingOrder().contains(message));
+        // The table has left the desktop: no window list or activation brings it back empty.
+        QTRY_VERIFY_WITH_TIMEOUT(!x.stackingOrder().contains(table), 5000);
+        QCOMPARE(x.findWindow(tableTitle), 0UL);
+        x.xdotool({QStringLiteral("windowactivate"), QString::number(table)}); // refused: it is not mapped
+        QTest::qWait(500);
+        CHECKED(checkInFront(x, start));
+        QCOMPARE(x.findWindow(tableTitle), 0UL);
 
         // "Play" again: now the table comes in front with a new deal, every card down.
         QVERIFY(x.click(points.play.x(), points.play.y()));

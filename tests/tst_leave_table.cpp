@@ -30,7 +30,9 @@ private slots:
         QCOMPARE(facesUp(*form), 0);
         checkAllBacksAway();
         QCOMPARE(tk::Form::activeForm(), fixture->start.get());
-        QVERIFY(form->isVisible()); // still loaded and shown, behind
+        // Still loaded, but out of sight and out of the desktop's reach until "Play".
+        QVERIFY(form->loaded());
+        QVERIFY(!form->isVisible());
         // The next wait finishes the leaving.
         exitClick();
         QCOMPARE(form->game().tableState, Integer(0));
@@ -39,6 +41,8 @@ private slots:
         checkAllBacksAway();
         // "Play" deals the same size again.
         fixture->start->lblplay_Click();
+        QVERIFY(form->isVisible());
+        QCOMPARE(tk::Form::activeForm(), form);
         QCOMPARE(form->game().cardCount, Integer(20));
         QVERIFY(form->venti->checked());
         QCOMPARE(facesUp(*form), 0);
