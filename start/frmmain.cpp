@@ -122,7 +122,7 @@ void frmmain::Text4_Click() { Text4.hide(); }
 Form1& frmmain::tableForm()
 {
     if (!m_table)
-        m_table = std::make_unique<Form1>(this);
+        m_table = std::make_unique<Form1>(this, &Text4);
     return *m_table;
 }
 

@@ -38,10 +38,11 @@ void designRulesBox(tk::TextBox& box, const QString& text)
 }
 } // namespace
 
-Form1::Form1(frmmain* startScreen)
+Form1::Form1(tk::Form* startScreen, const tk::TextBox* startInfo)
     : Img(client()), Pic(client()), dorso20(client()), dorso48(client()), Dorso80(client()),
       Text1(client()), Text2(client()), Text3(client()), lblquit(client(), QStringLiteral("Exit")),
-      Timer1(this), MMCw(nullptr, this), MMC1(client(), this), m_frmmain(startScreen)
+      Timer1(this), MMCw(nullptr, this), MMC1(client(), this), m_startScreen(startScreen),
+      m_startInfo(startInfo)
 {
     setCaption(QStringLiteral("VErdanticoPRess  -  Coppix "));
     setBackColor(tableBlue);

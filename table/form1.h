@@ -14,8 +14,6 @@
 
 namespace coppix {
 
-class frmmain;
-
 // Where the boxes and the "Exit" label go for a table of a given size, before the
 // controls settle at whole pixels.
 struct TableLayout {
@@ -31,7 +29,9 @@ TableLayout tableLayout(Long tableWidth, Long tableHeight);
 class Form1 : public tk::Form {
     Q_OBJECT
 public:
-    explicit Form1(frmmain* startScreen);
+    // startScreen: the window "Exit" brings back; startInfo: the info box whose text the
+    // table's own info box copies each time the table comes to the front.
+    Form1(tk::Form* startScreen, const tk::TextBox* startInfo);
     ~Form1() override;
 
     // The song playing, or last played, in sequential mode.
@@ -138,7 +138,8 @@ private:
     void chooseTableSize(Integer count, Integer rows, tk::ImageArray& parkFirst, tk::ImageArray& parkSecond,
                          tk::MenuItem* chosen, tk::MenuItem* otherFirst, tk::MenuItem* otherSecond);
 
-    frmmain* m_frmmain;
+    tk::Form* m_startScreen;
+    const tk::TextBox* m_startInfo;
     Game m_game{random};
 };
 

@@ -1,5 +1,4 @@
 // Setting up the table when it is first opened, and each time it comes to the front.
-#include "start/frmmain.h"
 #include "table/form1.h"
 #include "toolkit/app.h"
 
@@ -72,7 +71,8 @@ void Form1::Form_Activate()
         box->hide();
     }
     Text3.Move(layout.infoLeft, layout.infoTop);
-    Text3.setText(m_frmmain->Text4.text());
+    if (m_startInfo)
+        Text3.setText(m_startInfo->text());
     lblquit.Move(layout.exitLeft, layout.exitTop);
     Main();
 }

@@ -1,5 +1,4 @@
 // Leaving the table with "Exit", the label's hover colours, and closing the table window.
-#include "start/frmmain.h"
 #include "table/form1.h"
 #include "toolkit/colour.h"
 
@@ -21,8 +20,8 @@ void Form1::Form_Unload(int& Cancel)
     (void)Cancel;
     MMC1.setCommand(QStringLiteral("close"));
     MMCw.setCommand(QStringLiteral("close"));
-    if (m_frmmain)
-        m_frmmain->Unload();
+    if (m_startScreen)
+        m_startScreen->Unload();
     Unload();
     tk::Program::End();
 }

@@ -1,7 +1,6 @@
 // The table carries out the turn loop's steps: faces and backs shown and hidden, cards
 // laid in their cells, the pause's timer started and stopped, the start screen brought
 // to the front.
-#include "start/frmmain.h"
 #include "table/form1.h"
 
 namespace coppix {
@@ -48,8 +47,8 @@ void Form1::applySteps()
         case Step::Kind::ShowStartScreen:
             // The start screen in front, the table out of the desktop's window lists: it
             // comes back through "Play" alone, which deals.
-            if (m_frmmain)
-                m_frmmain->Show();
+            if (m_startScreen)
+                m_startScreen->Show();
             hide();
             break;
         case Step::Kind::StartPause:
