@@ -71,7 +71,6 @@ public:
 
     // The rules and the state of the game on the table.
     const Game& game() const { return m_game; }
-    Game& game() { return m_game; }
 
     // ---- the game: each handler calls the rules, then sets the controls and the timer ----
     // Deals a new game at the current size and starts its turn loop; whatever the game

@@ -585,6 +585,8 @@ private slots:
         QCOMPARE(t.facesUp(), 0);
         QCOMPARE(t.game.foundCards, Integer(0));
         QCOMPARE(t.game.firstCard, Integer(0));
+        QCOMPARE(t.game.secondCard, Integer(0));
+        QCOMPARE(t.game.clickedCard, Integer(0));
         // The old pause's tick, had its timer not been stopped, moves nothing.
         QVERIFY(t.tick().isEmpty());
         // The new game plays: a first card turns.
