@@ -9,6 +9,4 @@ void Form1::Main()
     applySteps();
 }
 
-void Form1::Mescola(Integer N) { m_game.Mescola(N); }
-
 } // namespace coppix

@@ -66,9 +66,6 @@ public:
     tk::MenuArray canzoni;
     tk::MenuItem* menu_about = nullptr;
 
-    // The random source behind the shuffle.
-    tk::Random random;
-
     // The rules and the state of the game on the table.
     const Game& game() const { return m_game; }
 
@@ -76,9 +73,6 @@ public:
     // Deals a new game at the current size and starts its turn loop; whatever the game
     // in progress had pending is dropped.
     void Main();
-    void Mescola(Integer N);
-    void verifica();
-    void ritardo(Integer tempo);
     void Timer1_Timer();
 
     void dorso20_Click(Integer Index);
@@ -128,6 +122,8 @@ private:
     void buildFaceLibrary();
     void connectEvents();
 
+    // The pause the rules asked for: Timer1 ticks after tempo hundredths of a second.
+    void ritardo(Integer tempo);
     // Carries out what the rules asked of the table, in order.
     void applySteps();
     // The turn loop moves on after a pick or "Exit", and after the pause's tick.
@@ -139,7 +135,9 @@ private:
 
     tk::Form* m_startScreen;
     const tk::TextBox* m_startInfo;
-    Game m_game{random};
+    // The random source behind the shuffle, and the game that draws from it.
+    tk::Random m_random;
+    Game m_game{m_random};
 };
 
 } // namespace coppix

@@ -52,8 +52,7 @@ void Form1::applySteps()
             hide();
             break;
         case Step::Kind::StartPause:
-            Timer1.setInterval(int(s.hundredths) * 10);
-            Timer1.setEnabled(true);
+            ritardo(s.hundredths);
             break;
         case Step::Kind::StopPause:
             Timer1.setEnabled(false);
@@ -74,16 +73,10 @@ void Form1::resumeAfterPause()
     applySteps();
 }
 
-void Form1::verifica()
-{
-    m_game.verifica();
-    applySteps();
-}
-
 void Form1::ritardo(Integer tempo)
 {
-    m_game.ritardo(tempo);
-    applySteps();
+    Timer1.setInterval(int(tempo) * 10);
+    Timer1.setEnabled(true);
 }
 
 void Form1::Timer1_Timer() { m_game.Timer1_Timer(); }
