@@ -5,8 +5,11 @@
 #   ./run.sh build   build only
 #   ./run.sh sanitize  the test suite built with AddressSanitizer and UBSan (build-asan/)
 #   ./run.sh fuzz      a bounded run of the fuzz targets (build-fuzz/)
+# JOBS=N sets how many compile jobs and tests run at once (the number of cores by default).
 set -euo pipefail
 cd "$(dirname "$0")"
+
+export JOBS=${JOBS:-$(nproc)}
 
 packages=(cmake g++ pkg-config ninja-build qt6-base-dev libsdl2-mixer-dev timgm6mb-soundfont
           fonts-noto-color-emoji libx11-dev xvfb xauth xdotool x11-utils imagemagick
@@ -28,7 +31,7 @@ install_missing() {
 build() {
     local dir=${BUILD_DIR:-build}
     cmake -S . -B "$dir" -G Ninja ${CMAKE_ARGS:-} >/dev/null
-    cmake --build "$dir" --parallel
+    cmake --build "$dir" --parallel "$JOBS"
 }
 
 sanitize() {
@@ -48,7 +51,7 @@ sanitize() {
     ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1:intercept_strndup=0:intercept_tls_get_addr=0" \
     LSAN_OPTIONS="suppressions=$(pwd)/../tests/lsan.supp:print_suppressions=0" \
     UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
-        ctest --output-on-failure --parallel 8
+        ctest --output-on-failure --parallel "$JOBS"
 }
 
 fuzz() {
@@ -59,7 +62,7 @@ fuzz() {
 
 case "${1:-play}" in
     play)     install_missing; build; exec "./${BUILD_DIR:-build}/coppix" ;;
-    test)     install_missing; build; cd "${BUILD_DIR:-build}" && ctest --output-on-failure --parallel 8 ;;
+    test)     install_missing; build; cd "${BUILD_DIR:-build}" && ctest --output-on-failure --parallel "$JOBS" ;;
     build)    install_missing; build ;;
     sanitize) sanitize ;;
     fuzz)     fuzz ;;

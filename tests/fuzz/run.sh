@@ -39,7 +39,7 @@ step() { # step NAME COMMAND...: runs the command with its output in a log, show
 
 started=$SECONDS
 step configure cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER="$cxx" -DCOPPIX_FUZZ=ON
-step build cmake --build "$build" --target fuzz_sound_files fuzz_start_picture
+step build cmake --build "$build" --parallel "${JOBS:-$(nproc)}" --target fuzz_sound_files fuzz_start_picture
 echo "fuzz: built in $((SECONDS - started)) s; fuzzing each target for $seconds s"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/coppix-fuzz.XXXXXX")
