@@ -5,7 +5,6 @@
 #include "x11/game.h"
 #include "x11/xsession.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QTest>
 
@@ -15,26 +14,13 @@ namespace {
 constexpr int screenW = 1024, screenH = 768;
 const QString fullScreen = QStringLiteral("_NET_WM_STATE_FULLSCREEN");
 
-// A check made in a helper of its own: the test stops at its first failure.
-#define CHECKED(call)                                                                                                  \
-    do {                                                                                                               \
-        call;                                                                                                          \
-        if (QTest::currentTestFailed())                                                                                \
-            return;                                                                                                    \
-    } while (false)
-
 QString pictureFile() { return QFileInfo(QStringLiteral(COPPIX_BINARY)).absolutePath() + QStringLiteral("/dabrel coppix.jpg"); }
 } // namespace
 
 class TestDesktop : public QObject {
     Q_OBJECT
 
-    void saveShot(const QImage& shot, const QString& name)
-    {
-        const QString dir = qEnvironmentVariable("COPPIX_SHOTS");
-        if (!dir.isEmpty())
-            shot.save(QDir(dir).filePath(QStringLiteral("desktop-") + name));
-    }
+    static void saveShot(const QImage& shot, const QString& name) { e2e::saveShot(shot, QStringLiteral("desktop-") + name); }
 
     // The window manager has taken the window in and shows it over the whole screen, in
     // front of every other window, with the focus.
@@ -46,6 +32,11 @@ class TestDesktop : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT(x.activeWindow(), window, 5000);
         QTRY_COMPARE_WITH_TIMEOUT(x.topWindow(), window, 5000);
         QTRY_VERIFY_WITH_TIMEOUT(!x.stackingOrder().isEmpty() && x.stackingOrder().last() == window, 5000);
+    }
+
+    InFront inFront(const xsession::Display& x)
+    {
+        return [this, &x](unsigned long window) { checkInFront(x, window); };
     }
 
     void checkStartScreen(const xsession::Display& x, const QImage& expected, const QString& name)
@@ -87,17 +78,14 @@ private slots:
 
         // "Play": the table in front, over the whole screen, its menu bar at the top.
         const StartPoints points = startPoints(screenW, screenH);
-        QVERIFY(x.click(points.play.x(), points.play.y()));
-        const unsigned long table = x.waitForWindow(tableTitle, 10000);
-        QVERIFY2(table, "no table after Play");
-        CHECKED(checkInFront(x, table));
+        Table first;
+        CHECKED(pressPlay(x, points, first, Deal{}, inFront(x)));
+        const unsigned long table = first.window;
         QVERIFY(x.findWindow(startTitle) == start);
         QVERIFY(x.stackingOrder().contains(start));
-        QTest::qWait(300);
-        QImage shot = x.screenshot();
+        QImage shot = first.shot;
         saveShot(shot, QStringLiteral("2-table.png"));
-        const int menuBar = menuBarHeight(shot);
-        QVERIFY2(menuBar > 5, "no menu bar at the top of the screen");
+        const int menuBar = first.menuBar;
         for (int column : {5, screenW / 2})
             for (int row = 0; row < menuBar; ++row)
                 QVERIFY2((shot.pixel(column, row) & 0xFFFFFF) != blue, "the menu bar does not start at the top");
@@ -106,16 +94,10 @@ private slots:
         QVERIFY(xsession::fractionOf(shot, QRect(0, menuBar, 10, screenH - menuBar), blue) > 0.95);
         QVERIFY(xsession::fractionOf(shot, QRect(screenW - 10, menuBar, 10, screenH - menuBar), blue) > 0.95);
 
-        const coppix::GridGeometry grid = coppix::gridGeometry(screenW, screenH - menuBar, 20, 4);
-        const QImage back = shot.copy(cellRect(grid, menuBar, 5, 1));
-        for (int cell = 1; cell <= 20; ++cell) {
-            const QImage image = shot.copy(cellRect(grid, menuBar, 5, cell));
-            QVERIFY2(xsession::fractionOf(image, image.rect(), blue) < 0.05, qPrintable(QStringLiteral("cell %1 is empty").arg(cell)));
-            QVERIFY2(xsession::difference(image, back) < 2, qPrintable(QStringLiteral("cell %1 is no back").arg(cell)));
-        }
+        const QImage back = first.back;
 
         // A card turned face up.
-        const QRect seventh = cellRect(grid, menuBar, 5, 7);
+        const QRect seventh = first.cell(7);
         QVERIFY(x.click(seventh.center().x(), seventh.center().y()));
         QTRY_VERIFY_WITH_TIMEOUT(xsession::difference(x.screenshot().copy(seventh), back) > 10, 5000);
         QTest::qWait(200);
@@ -147,7 +129,7 @@ private slots:
         // Around the other window, the table stays as it was.
         const QRect frameArea = messageArea.adjusted(-10, -40, 10, 10);
         for (int cell = 1; cell <= 20; ++cell) {
-            const QRect place = cellRect(grid, menuBar, 5, cell);
+            const QRect place = first.cell(cell);
             if (!place.intersects(frameArea))
                 QVERIFY2(xsession::difference(shot.copy(place), faceUp.copy(place)) < 2,
                          qPrintable(QStringLiteral("cell %1 changed behind the other program").arg(cell)));
@@ -163,7 +145,7 @@ private slots:
         QVERIFY2(xsession::difference(shot.copy(seventh), faceUp.copy(seventh)) < 2, "the card turned before shows another face");
         for (int cell = 1; cell <= 20; ++cell)
             if (cell != 7)
-                QVERIFY2(xsession::difference(shot.copy(cellRect(grid, menuBar, 5, cell)), back) < 2,
+                QVERIFY2(xsession::difference(shot.copy(first.cell(cell)), back) < 2,
                          qPrintable(QStringLiteral("cell %1 is no longer a back").arg(cell)));
         QVERIFY2(xsession::difference(shot.copy(QRect(0, 0, screenW, menuBar)), faceUp.copy(QRect(0, 0, screenW, menuBar))) < 2,
                  "the menu bar changed");
@@ -184,22 +166,17 @@ private slots:
         QCOMPARE(x.findWindow(tableTitle), 0UL);
 
         // "Play" again: now the table comes in front with a new deal, every card down.
-        QVERIFY(x.click(points.play.x(), points.play.y()));
-        CHECKED(checkInFront(x, table));
-        QTest::qWait(300);
-        shot = x.screenshot();
-        saveShot(shot, QStringLiteral("7-new-deal.png"));
-        for (int cell = 1; cell <= 20; ++cell)
-            QVERIFY2(xsession::difference(shot.copy(cellRect(grid, menuBar, 5, cell)), back) < 2,
-                     qPrintable(QStringLiteral("cell %1 of the new deal is no back").arg(cell)));
+        Table again;
+        CHECKED(pressPlay(x, points, again, Deal{}, inFront(x)));
+        QCOMPARE(again.window, table);
+        saveShot(again.shot, QStringLiteral("7-new-deal.png"));
+        CHECKED(checkAllDown(again, back));
 
         // "Exit", then "Quit": the program ends with status 0; the other program goes on.
         QVERIFY(x.click(exit.x(), exit.y()));
         CHECKED(checkInFront(x, start));
         QVERIFY(x.click(points.quit.x(), points.quit.y()));
-        QVERIFY2(game.waitForFinished(10000), "the program did not end");
-        QCOMPARE(game.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(game.exitCode(), 0);
+        CHECKED(checkEnded(game));
         QCOMPARE(other.state(), QProcess::Running);
         QTRY_COMPARE_WITH_TIMEOUT(x.stackingOrder(), QList<unsigned long>{message}, 5000);
         other.terminate();
@@ -226,17 +203,13 @@ private slots:
         QVERIFY2(window, "no start screen");
         CHECKED(checkInFront(x, window));
         if (fromTheTable) {
-            const StartPoints points = startPoints(screenW, screenH);
-            QVERIFY(x.click(points.play.x(), points.play.y()));
-            window = x.waitForWindow(tableTitle, 10000);
-            QVERIFY2(window, "no table after Play");
-            CHECKED(checkInFront(x, window));
+            Table table;
+            CHECKED(pressPlay(x, startPoints(screenW, screenH), table, Deal{}, inFront(x)));
+            window = table.window;
         }
         QTest::qWait(200);
         QVERIFY(x.xdotool({QStringLiteral("key"), QStringLiteral("alt+F4")}));
-        QVERIFY2(game.waitForFinished(10000), "the program did not end");
-        QCOMPARE(game.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(game.exitCode(), 0);
+        CHECKED(checkEnded(game));
         QTRY_VERIFY_WITH_TIMEOUT(x.stackingOrder().isEmpty(), 5000);
     }
 };

@@ -147,34 +147,20 @@ private slots:
         QVERIFY2(start, "no start screen");
         QTRY_COMPARE_WITH_TIMEOUT(x.topWindow(), start, 5000);
         QTRY_VERIFY_WITH_TIMEOUT(offStartPicture(x.screenshot(), expected) < 1, 5000);
-        QImage shot = x.screenshot();
+        const QImage shot = x.screenshot();
         QVERIFY2(xsession::fractionOf(shot, shot.rect(), darkGreen) < 0.05, "the start screen shows its bare background");
 
         const StartPoints points = startPoints(screenW, screenH);
-        QVERIFY(x.click(points.play.x(), points.play.y()));
-        const unsigned long table = x.waitForWindow(tableTitle, 10000);
-        QVERIFY2(table, "no table after Play");
-        QTRY_COMPARE_WITH_TIMEOUT(x.topWindow(), table, 5000);
-        // In front is not yet painted: a slow build (the sanitizers) takes a while.
-        QTRY_VERIFY_WITH_TIMEOUT(menuBarHeight(x.screenshot()) > 5, 5000);
-        QTest::qWait(300);
-        shot = x.screenshot();
-        const int menuBar = menuBarHeight(shot);
-        QVERIFY2(menuBar > 5, "no menu bar above a blue table");
-        QVERIFY(xsession::fractionOf(shot, QRect(0, menuBar, screenW, screenH - menuBar), blue) > 0.3);
-        const coppix::GridGeometry grid = coppix::gridGeometry(screenW, screenH - menuBar, 20, 4);
-        const QImage back = shot.copy(cellRect(grid, menuBar, 5, 1));
-        QVERIFY(xsession::fractionOf(back, back.rect(), blue) < 0.05);
-        for (int cell = 2; cell <= 20; ++cell)
-            QVERIFY(xsession::difference(shot.copy(cellRect(grid, menuBar, 5, cell)), back) < 2);
+        Table table;
+        CHECKED(pressPlay(x, points, table));
+        const int menuBar = table.menuBar;
+        QVERIFY(xsession::fractionOf(table.shot, QRect(0, menuBar, screenW, screenH - menuBar), blue) > 0.3);
 
         const QPoint exit = exitPoint(screenW, screenH, menuBar);
         QVERIFY(x.click(exit.x(), exit.y()));
         QTRY_COMPARE_WITH_TIMEOUT(x.topWindow(), start, 5000);
         QVERIFY(x.click(points.quit.x(), points.quit.y()));
-        QVERIFY2(game.waitForFinished(10000), "the program did not end");
-        QCOMPARE(game.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(game.exitCode(), 0);
+        CHECKED(checkEnded(game));
         const QByteArray errors = game.readAllStandardError();
         QVERIFY2(!errors.contains("start picture"), errors.constData());
     }

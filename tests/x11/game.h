@@ -6,10 +6,23 @@
 #include "table/form1.h"
 #include "x11/xsession.h"
 
+#include <QDir>
 #include <QPainter>
 #include <QPoint>
 #include <QProcess>
 #include <QRect>
+#include <QTest>
+
+#include <functional>
+
+// A check made in a helper of its own (a void function with Qt Test's checks in it): the test
+// stops at the helper's first failure.
+#define CHECKED(call)                                                                              \
+    do {                                                                                           \
+        call;                                                                                      \
+        if (QTest::currentTestFailed())                                                            \
+            return;                                                                                \
+    } while (false)
 
 namespace e2e {
 
@@ -32,6 +45,14 @@ inline bool startGame(QProcess& game, const xsession::Display& x, const QString&
         game.setWorkingDirectory(workingFolder);
     game.start(program, {});
     return game.waitForStarted(5000);
+}
+
+// A screenshot kept for a person to look at, in the folder COPPIX_SHOTS names; none without it.
+inline void saveShot(const QImage& shot, const QString& name)
+{
+    const QString dir = qEnvironmentVariable("COPPIX_SHOTS");
+    if (!dir.isEmpty())
+        shot.save(QDir(dir).filePath(name));
 }
 
 // The labels of the start screen, at the points a player clicks.
@@ -92,11 +113,85 @@ inline QRect cellRect(const coppix::GridGeometry& grid, int top, int columns, in
                  grid.cellSize);
 }
 
+// Every card of a deal lies face down: each cell of the grid shows the given back, and none
+// the blue cloth under it.
+inline void checkAllDown(const QImage& shot, const coppix::GridGeometry& grid, int menuBar, int columns, int cards,
+                         const QImage& back)
+{
+    for (int cell = 1; cell <= cards; ++cell) {
+        const QImage image = shot.copy(cellRect(grid, menuBar, columns, cell));
+        QVERIFY2(xsession::fractionOf(image, image.rect(), blue) < 0.05, qPrintable(QStringLiteral("cell %1 is empty").arg(cell)));
+        QVERIFY2(xsession::difference(image, back) < 2, qPrintable(QStringLiteral("cell %1 is no back").arg(cell)));
+    }
+}
+
+// The program has ended by itself, as it ends when a player leaves: with status 0.
+inline void checkEnded(QProcess& game)
+{
+    QVERIFY2(game.waitForFinished(10000), "the program did not end");
+    QCOMPARE(game.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(game.exitCode(), 0);
+}
+
 // The "Exit" label of the table, at the point a player clicks.
 inline QPoint exitPoint(int width, int height, int menuBar)
 {
     const coppix::TableLayout layout = coppix::tableLayout(width, height - menuBar);
     return QPoint(int(layout.exitLeft) + 37, menuBar + int(layout.exitTop) + 18);
+}
+
+// A deal as the table lays it out: so many cards on so many rows (every run starts with 20 on 4).
+struct Deal {
+    int cards = 20, rows = 4;
+    int columns() const { return cards / rows; }
+};
+
+// The table as it shows after "Play": its window, a screenshot taken once it is painted, the
+// height of its menu bar, the grid of the deal and the back its first card shows.
+struct Table {
+    unsigned long window = 0;
+    QImage shot;
+    int menuBar = 0;
+    Deal deal;
+    coppix::GridGeometry grid{};
+    QImage back;
+
+    // One cell of the deal (counted from 1, row by row), on the screen.
+    QRect cell(int n) const { return cellRect(grid, menuBar, deal.columns(), n); }
+};
+
+// Every card of the table's deal lies face down, showing the given back.
+inline void checkAllDown(const Table& table, const QImage& back)
+{
+    checkAllDown(table.shot, table.grid, table.menuBar, table.deal.columns(), table.deal.cards, back);
+}
+
+// How a test waits for a window to be in front; with no such check, until it is the uppermost.
+using InFront = std::function<void(unsigned long window)>;
+
+// Clicks "Play" on the start screen and waits for the table: mapped, in front, painted with
+// its menu bar above the blue cloth, and the deal of the given size on it with every card
+// down. Call it through CHECKED: it fails the test on the way.
+inline void pressPlay(const xsession::Display& x, const StartPoints& points, Table& table, const Deal& deal = {},
+                      const InFront& inFront = {})
+{
+    QVERIFY(x.click(points.play.x(), points.play.y()));
+    table.window = x.waitForWindow(tableTitle, 10000);
+    QVERIFY2(table.window, "no table after Play");
+    if (inFront)
+        CHECKED(inFront(table.window));
+    else
+        QTRY_COMPARE_WITH_TIMEOUT(x.topWindow(), table.window, 5000);
+    // In front is not yet painted: a slow build (the sanitizers) takes a while.
+    QTRY_VERIFY_WITH_TIMEOUT(menuBarHeight(x.screenshot()) > 5, 5000);
+    QTest::qWait(300);
+    table.shot = x.screenshot();
+    table.menuBar = menuBarHeight(table.shot);
+    QVERIFY2(table.menuBar > 5, "no menu bar above a blue table");
+    table.deal = deal;
+    table.grid = coppix::gridGeometry(table.shot.width(), table.shot.height() - table.menuBar, deal.cards, deal.rows);
+    table.back = table.shot.copy(table.cell(1));
+    CHECKED(checkAllDown(table, table.back));
 }
 
 } // namespace e2e
