@@ -1,22 +1,29 @@
 #!/usr/bin/env python3
 """Writes the game's ten background songs as General MIDI files in media/music/.
 
-Every song is composed here, in code: chord progressions, hand-written melody
-lines and accompaniment patterns, laid out over a form of intro, A, B, A' and
-an ending. The Standard MIDI File bytes are written directly (format 1: a
-conductor track with tempo, metre and key, then one track per instrument).
+Every song is a table in songs.toml beside this script: its form (intro, A,
+B, A' and an ending, each a row of chords), its parts (instruments), its
+tunes (hand-written melody lines), its drum patterns, and a score, the steps
+that lay the tunes and the accompaniment (bass lines, comping, arpeggios,
+drum grooves) over the form. One arranger (Arranger, below) plays every
+table's score with the same building blocks. The Standard MIDI File bytes are
+written directly (format 1: a conductor track with tempo, metre and key, then
+one track per instrument).
 
-Python 3 standard library only. The output is deterministic: the only
+Python 3.11 or later (for tomllib), standard library only. The output is deterministic: the only
 randomness is small velocity variation and bass-line choices, drawn from a
 generator seeded per song, so running this twice gives identical files.
 
 Usage: python3 media/make_songs.py [output_dir]   (default: media/music)
 """
 
+import functools
 import os
 import random
+import re
 import struct
 import sys
+import tomllib
 
 PPQ = 480  # ticks per quarter note
 
@@ -625,20 +632,23 @@ def roll(part, pitch, start, length, rate, vel_from, vel_to):
         part.note(start + i * rate, rate * 0.9, pitch, v)
 
 
-# General MIDI percussion keys (channel 10)
-KICK2, KICK, STICK, SNARE, CLAP, ESNARE = 35, 36, 37, 38, 39, 40
-TOM_LF, HH, TOM_HF, PEDAL, TOM_L, OPEN_HH, TOM_LM, TOM_HM = 41, 42, 43, 44, 45, 46, 47, 48
-CRASH, TOM_H, RIDE, BELL, TAMB, SPLASH, COWBELL = 49, 50, 51, 53, 54, 55, 56
-SHAKER, CLAVES, WOOD_H, WOOD_L, TRIANGLE, CASTANETS = 70, 75, 76, 77, 81, 85
+# General MIDI percussion keys (channel 10), by the names the songs use
+DRUM_KEYS = dict(
+    KICK2=35, KICK=36, STICK=37, SNARE=38, CLAP=39, ESNARE=40,
+    TOM_LF=41, HH=42, TOM_HF=43, PEDAL=44, TOM_L=45, OPEN_HH=46, TOM_LM=47, TOM_HM=48,
+    CRASH=49, TOM_H=50, RIDE=51, BELL=53, TAMB=54, SPLASH=55, COWBELL=56,
+    SHAKER=70, CLAVES=75, WOOD_H=76, WOOD_L=77, TRIANGLE=81, CASTANETS=85,
+)
 DRUMS = 9  # channel 10
 
 # Drum kits (bank-less program numbers on channel 10, GS layout)
-KIT_STANDARD, KIT_ROOM, KIT_POWER, KIT_ELECTRONIC, KIT_808, KIT_BRUSH = 0, 8, 16, 24, 25, 40
+KITS = {"standard": 0, "room": 8, "power": 16, "electronic": 24, "808": 25, "brush": 40}
 
 MAJOR = (0, 2, 4, 5, 7, 9, 11)
 MINOR = (0, 2, 3, 5, 7, 8, 10)
 HARMONIC = (0, 2, 3, 5, 7, 8, 11)
 DORIAN = (0, 2, 3, 5, 7, 9, 10)
+SCALES = dict(MAJOR=MAJOR, MINOR=MINOR, HARMONIC=HARMONIC, DORIAN=DORIAN)
 
 
 def scale(tonic, steps):
@@ -647,348 +657,7 @@ def scale(tonic, steps):
 
 
 # ---------------------------------------------------------------------------
-# The songs
-
-
-def chill1():
-    """Relaxed chill-out: D dorian, 84 bpm, Rhodes, warm pad, flute, vibes."""
-    s = Song("Chill1.mid", "Chill1", 84, (4, 4), key=(0, 1), seed=101, level_db=0.9)
-    s.form([
-        ("intro", "Dm9 | G13 | Dm9 | G13"),
-        ("A", "Dm9 | G13 | Dm9 | G13 | Bbmaj7 | C6 | Dm9 | A7sus4"),
-        ("B", "Bbmaj7 | C6 | Am7 | Dm9 | Gm9 | C9 | Fmaj7 | A7sus4 A7"),
-        ("A2", "Dm9 | G13 | Dm9 | G13 | Bbmaj7 | C6 | Dm9 | A7sus4"),
-        ("end", "Bbmaj7 | A7sus4 | Dm9"),
-    ])
-    L = s.bar_len
-    s.ramp(s.start("end") + 4, s.start("end") + 10, 70, steps=6)
-
-    keys = s.part("Rhodes", 0, 4, 78, pan=50, reverb=50, chorus=30)
-    pads = s.part("Warm pad", 1, 89, 62, pan=80, reverb=60)
-    bass = s.part("Bass", 2, 33, 92, pan=64, reverb=20)
-    flute = s.part("Flute", 3, 73, 84, pan=70, reverb=55)
-    vibes = s.part("Vibes", 4, 11, 85, pan=44, reverb=55)
-    drums = s.part("Drums", DRUMS, KIT_ROOM, 80, reverb=35)
-
-    everything = s.section("intro", "A", "B", "A2", "end")
-    # The pad holds open fifths; the Rhodes carries the colour notes.
-    pad(pads, everything[:-1], note("a2"), note("a3"), 50, only=(0, 7))
-    pad(pads, everything[-1:], note("a2"), note("a3"), 50, only=(0, 7), art=0.75)
-    comp(keys, s.section("intro", "A", "B", "A2"),
-         [(0, 1.4, 1.0), (1.5, 0.4, 0.7), (2.5, 1.2, 0.85), (3.5, 0.4, 0.65)],
-         note("f3"), note("d5"), 56, rootless=True)
-    comp(keys, s.section("end")[:2], [(0, 1.8, 1.0), (2, 1.8, 0.8)],
-         note("f3"), note("d5"), 54, rootless=True)
-    keys.chord(s.start("end") + 8, 3, voice(Chord("Dm9"), note("f3"), note("d5"), rootless=True), 52)
-
-    groove_bass = [(0, 1.4, "R", 1.0), (1.5, 0.45, "R", 0.7), (2, 1.0, "5", 0.85),
-                   (3, 0.45, "8", 0.75), (3.5, 0.45, "7", 0.7)]
-    bassline(bass, s, s.section("intro")[2:] + s.section("A", "B", "A2"), groove_bass,
-             note("d2") - 2, 84)
-    bassline(bass, s, s.section("end")[:2], [(0, 1.9, "R", 1.0), (2, 1.9, "5", 0.85)],
-             note("d2") - 2, 82)
-    bass.note(s.start("end") + 8, 3, note("d2"), 82)
-
-    a_line = ("r:1 a4:.5 c5:.5 e5:1.5 d5:.5 | e5:1 d5:.5 b4:.5 d5:2 | "
-              "r:1 a4:.5 c5:.5 f5:1 e5:.5 c5:.5 | d5:3 r:1 | "
-              "r:.5 f5:.5 a5:1 g5:.5 f5:.5 d5:1 | e5:1.5 g5:.5 e5:1 c5:1 | "
-              "d5:1 e5:.5 f5:.5 a5:1 g5:.5 e5:.5 | e5:2 d5:1 r:1")
-    b_line = ("d5:1.5 f5:.5 a5:2 | g5:1 e5:.5 g5:.5 a5:2 | c6:1.5 a5:.5 g5:1 e5:1 | "
-              "f5:1 e5:.5 d5:.5 e5:2 | d5:1.5 f5:.5 bb5:1 a5:1 | g5:1 e5:1 d5:.5 e5:.5 g5:1 | "
-              "a5:1.5 g5:.5 f5:1 e5:1 | d5:2 c#5:2")
-    end_line = "f5:1 e5:1 d5:1 a4:1 | d5:2 e5:2 | d5:3"
-    flute.play(melody(s.start("A"), a_line, L, vel=82))
-    flute.play(melody(s.start("B"), b_line, L, vel=84))
-    # A': the vibes take the tune, the flute answers a third below it.
-    a2 = melody(s.start("A2"), a_line, L, vel=86, art=0.9)
-    vibes.play(a2, transpose=12)
-    flute.play(harmony(s, a2, scale("d", DORIAN)), vel_scale=0.9)
-    flute.play(melody(s.start("end"), end_line, L, vel=78, last_short=True))
-    vibes.play(melody(s.start("end"), end_line, L, vel=66, last_short=True), transpose=12)
-
-    v = {"X": 92, "x": 74, "o": 54, "g": 36}
-    beat = {KICK: "X.....x...x.....", STICK: "....x.......x...",
-            HH: "x.o.x.o.x.o.x.og", SHAKER: "gogogogogogogogo"}
-    fill = {KICK: "X.....x...x.....", STICK: "....x.......x.x.",
-            HH: "x.o.x.o.x.o.....", OPEN_HH: "............x...", SHAKER: "gogogogogogogogo"}
-    groove(drums, s.section("intro")[2:], {HH: "x.o.x.o.x.o.x.o.", SHAKER: "gogogogogogogogo"}, v)
-    for sec in ("A", "B", "A2"):
-        bars = s.section(sec)
-        groove(drums, bars[:-1], beat, v)
-        groove(drums, bars[-1:], fill, v)
-    groove(drums, s.section("end")[:2], {KICK: "X.......x.......", STICK: "....x.......x...",
-                                          HH: "x.o.x.o.x.o.x.o."}, v)
-    drums.note(s.start("end") + 8, 0.5, KICK, 70)
-    drums.note(s.start("end") + 8, 2.5, RIDE, 50)
-    return s
-
-
-def champion():
-    """Triumphant anthem: C major lifting to D major, 96 bpm, brass and strings."""
-    s = Song("Champion.mid", "Champion", 96, (4, 4), key=(0, 0), seed=202, level_db=-4.0)
-    s.form([
-        ("intro", "C | F/C | G/C | G7"),
-        ("A", "C | G | Am | F | C | G | F G | C"),
-        ("B", "F | G | Em | Am | F | C/E | Dm7 G | A7sus4 A7"),
-        ("A2", "D | A | Bm | G | D | A | G A | D"),
-        ("end", "G | A | D"),
-    ])
-    L = s.bar_len
-    s.key_change(s.start("A2"), 2)
-    s.tempo(s.start("A2"), 98)
-    s.ramp(s.start("end") + 2, s.start("end") + 9, 80, steps=7)
-
-    trumpet = s.part("Trumpet", 0, 56, 105, pan=60, reverb=50)
-    horns = s.part("Horns", 1, 60, 90, pan=76, reverb=55)
-    brass = s.part("Brass", 2, 61, 99, pan=48, reverb=50)
-    strings = s.part("Strings", 3, 48, 44, pan=84, reverb=60)
-    timp = s.part("Timpani", 4, 47, 97, pan=64, reverb=55)
-    low = s.part("Low strings", 5, 43, 92, pan=58, reverb=45)
-    choir = s.part("Choir", 6, 52, 90, pan=40, reverb=60)
-    drums = s.part("Drums", DRUMS, KIT_STANDARD, 101, reverb=45)
-
-    # Intro fanfare over a timpani roll.
-    fanfare = ("g4:.75 g4:.25 c5:1 e5:1 g5:1 | a5:1.5 f5:.5 c5:2 | "
-               "b4:.75 b4:.25 d5:1 g5:1 f5:1 | f5:1.5 e5:.5 d5:2")
-    f = melody(0, fanfare, L, vel=84, art=0.85)
-    trumpet.play(f)
-    horns.play(harmony(s, f, scale("c", MAJOR)))
-    pad(strings, s.section("intro"), note("g3"), note("e5"), 62)
-    pad(low, s.section("intro"), note("c2"), note("c3"), 64, max_notes=1)
-    roll(timp, note("c2") + 7, 0, 4, 0.125, 40, 72)
-    timp.note(4, 1, note("c2") + 5, 70)
-    roll(timp, note("g2"), 8, 8, 0.125, 45, 80)
-    roll(drums, SNARE, 12, 4, 0.125, 36, 76)
-
-    a_line = ("e4:1 g4:1 c5:1.5 d5:.5 | b4:1.5 a4:.5 g4:2 | a4:1 c5:1 e5:1.5 d5:.5 | "
-              "c5:3 r:1 | e5:1.5 d5:.5 c5:1 e5:1 | d5:1.5 b4:.5 g4:2 | "
-              "a4:1 c5:1 b4:1 d5:1 | c5:3 r:1")
-    b_line = ("f5:1.5 e5:.5 d5:1 c5:1 | d5:1.5 e5:.5 d5:1 b4:1 | e5:1.5 g5:.5 b5:1 g5:1 | "
-              "a5:2 e5:2 | f5:1 a5:1 c6:1.5 a5:.5 | g5:2 e5:1 c5:1 | "
-              "d5:1 f5:1 b4:1 d5:1 | e5:2 c#5:1 e5:1")
-    a = melody(s.start("A"), a_line, L, vel=84)
-    trumpet.play(a)
-    b = melody(s.start("B"), b_line, L, vel=86)
-    trumpet.play(b)
-    horns.play(harmony(s, b, scale("c", MAJOR)), vel_scale=0.95)
-    # A' a tone higher, horns in harmony, the choir joins.
-    a2 = melody(s.start("A2"), a_line, L, vel=90, transpose=2)
-    trumpet.play(a2)
-    horns.play(harmony(s, a2, scale("d", MAJOR)))
-    end_line = "b4:1 d5:1 g5:2 | a5:1.5 g5:.5 e5:1 c#5:1 | d5:4"
-    e = melody(s.start("end"), end_line, L, vel=90, art=0.97)
-    trumpet.play(e)
-    horns.play(harmony(s, e, scale("d", MAJOR)))
-
-    body = s.section("A", "B", "A2", "end")
-    pad(strings, s.section("A", "B"), note("g3"), note("e5"), 60)
-    pad(strings, s.section("A2", "end"), note("a3"), note("f#5"), 68)
-    pad(choir, s.section("A2", "end"), note("a3"), note("d5"), 56, max_notes=3)
-    comp(brass, s.section("A"), [(0, 1.8, 1.0), (2, 1.8, 0.85)], note("f3"), note("d5"), 58, max_notes=3)
-    stabs = [(0, 0.9, 1.0), (1.5, 0.4, 0.8), (2, 1.4, 0.9), (3.5, 0.45, 0.8)]
-    comp(brass, s.section("B", "A2"), stabs, note("f3"), note("d5"), 62, max_notes=3)
-    comp(brass, s.section("end")[:2], [(0, 1.9, 1.0), (2, 1.9, 0.9)], note("f3"), note("d5"), 64, max_notes=3)
-    brass.chord(s.start("end") + 8, 4, voice(Chord("D"), note("f3"), note("d5"), max_notes=3), 66)
-
-    bassline(low, s, s.section("A", "B"), [(0, 1.9, "R", 1.0), (2, 1.9, "5", 0.9)], note("c2"), 70)
-    bassline(low, s, s.section("A2"), [(0, 0.9, "R", 1.0), (1, 0.9, "R", 0.8), (2, 0.9, "5", 0.9),
-                                     (3, 0.9, "R", 0.8)], note("c2"), 72)
-    bassline(low, s, s.section("end")[:2], [(0, 3.9, "R", 1.0)], note("c2"), 74)
-    low.note(s.start("end") + 8, 4, note("d2"), 74)
-
-    for bar in s.section("A", "B", "A2"):
-        root = in_range(bar.chords[0][2].root, note("f2"))
-        timp.note(bar.start, 0.9, root, 64)
-        if bar.section != "A":
-            ch = bar.chord_at(2)
-            fifth = in_range(ch.root + 7, note("f2"))
-            timp.note(bar.start + 2, 0.9, fifth, 56)
-    roll(timp, note("a2"), s.start("end") + 4, 4, 0.125, 50, 76)
-    roll(timp, note("d2") + 12, s.start("end") + 8, 3.75, 0.125, 78, 50)
-
-    v = {"X": 96, "x": 78, "o": 58, "g": 38}
-    half = {KICK: "X.......x.......", SNARE: "........x.......", HH: "x...x...x...x..."}
-    full = {KICK: "X.....x.X.......", SNARE: "....x.......x...", HH: "x.x.x.x.x.x.x.x."}
-    fill = {KICK: "X.......X.......", SNARE: "....x...xoxoxxxx", HH: "x.x.x.x........."}
-    groove(drums, s.section("A")[:-1], half, v)
-    groove(drums, s.section("A")[-1:], fill, v)
-    groove(drums, s.section("B")[:-1], full, v)
-    groove(drums, s.section("B")[-1:], {KICK: "X.......X.......", TOM_HM: "........xo......",
-                                        TOM_LM: "..........xo....", TOM_LF: "............xoxo"}, v)
-    groove(drums, s.section("A2")[:-1], full, v)
-    groove(drums, s.section("A2")[-1:], fill, v)
-    for name in ("A", "B", "A2", "end"):
-        drums.note(s.start(name), 1.5, CRASH, 84)
-    groove(drums, s.section("end")[:2], {KICK: "X...x...X...x...", SNARE: "....x.......x.x."}, v)
-    drums.note(s.start("end") + 8, 4, CRASH, 90)
-    drums.note(s.start("end") + 8, 1, KICK, 96)
-    return s
-
-
-def champs():
-    """Bright sporty march: F major, trio in B flat, 120 bpm in 2/4."""
-    s = Song("Champs.mid", "Champs", 120, (2, 4), key=(-1, 0), seed=303, level_db=1.7)
-    s.form([
-        ("intro", "F | C7 | F | C7"),
-        ("A", "F | F | C7 | F | F | Bb | C7 | C7 | F | F | C7 | F | Bb | F/C | C7 | F"),
-        ("B", "Bb | Bb | F7 | F7 | F7 | F7 | Bb | Bb | Eb | Eb | Bb | G7 | Cm | F7 | Bb | C7"),
-        ("A2", "F | F | C7 | F | F | Bb | C7 | C7 | F | F | C7 | F | Bb | F/C | C7 | F"),
-        ("end", "Bb | C7 | F | F"),
-    ])
-    s.key_change(s.start("B"), -2)
-    s.key_change(s.start("A2"), -1)
-    L = s.bar_len
-
-    trumpet = s.part("Trumpet", 0, 56, 86, pan=58, reverb=40)
-    piccolo = s.part("Piccolo", 1, 72, 78, pan=82, reverb=40)
-    horns = s.part("Horns", 2, 60, 72, pan=44, reverb=40)
-    tuba = s.part("Tuba", 3, 58, 86, pan=64, reverb=30)
-    glock = s.part("Glockenspiel", 4, 9, 104, pan=90, reverb=40)
-    clarinet = s.part("Clarinet", 5, 71, 84, pan=70, reverb=40)
-    trombone = s.part("Trombone", 6, 57, 72, pan=36, reverb=40)
-    drums = s.part("Drums", DRUMS, KIT_STANDARD, 78, reverb=30)
-
-    intro = ("c5:.5 c5:.25 c5:.25 c5:.5 f5:.5 | e5:.5 g5:.5 bb5:.5 g5:.5 | "
-             "a5:.5 a5:.25 a5:.25 a5:.5 c6:.5 | bb5:.5 g5:.5 e5:.5 c5:.5")
-    i = melody(0, intro, L, vel=82, art=0.8)
-    trumpet.play(i)
-    trombone.play(harmony(s, i, scale("f", MAJOR)), transpose=-12, vel_scale=0.9)
-
-    a_line = ("c5:.75 a4:.25 c5:.5 f5:.5 | a5:1 f5:.5 c5:.5 | e5:.75 d5:.25 c5:.5 bb4:.5 | "
-              "a4:1.5 r:.5 | c5:.75 a4:.25 c5:.5 f5:.5 | d5:1 f5:.5 d5:.5 | "
-              "c5:.5 e5:.5 g5:.5 bb5:.5 | g5:1.5 r:.5 | c5:.75 a4:.25 c5:.5 f5:.5 | "
-              "a5:1 f5:.5 a5:.5 | g5:.75 e5:.25 c5:.5 e5:.5 | f5:1 c5:1 | "
-              "d5:.5 f5:.5 bb5:1 | a5:.75 g5:.25 f5:.5 c5:.5 | bb5:.5 g5:.5 e5:.5 c5:.5 | f5:1.5 r:.5")
-    b_line = ("f4:.5 bb4:.5 d5:.5 f5:.5 | d5:1.5 c5:.5 | c5:.5 eb5:.5 a4:.5 c5:.5 | "
-              "f5:1.5 r:.5 | eb5:.75 d5:.25 c5:.5 a4:.5 | c5:1 eb5:1 | "
-              "d5:.5 f5:.5 bb5:.5 f5:.5 | d5:1.5 r:.5 | g5:1 eb5:.5 bb4:.5 | "
-              "g5:.75 f5:.25 eb5:1 | f5:1 d5:.5 bb4:.5 | b4:.5 d5:.5 f5:.5 g5:.5 | "
-              "g5:1 eb5:.5 c5:.5 | a5:.75 f5:.25 eb5:.5 c5:.5 | d5:1 bb4:1 | c5:.5 e5:.5 g5:.5 bb5:.5")
-    a = melody(s.start("A"), a_line, L, vel=84, art=0.82)
-    trumpet.play(a)
-    b = melody(s.start("B"), b_line, L, vel=84, art=0.9)
-    clarinet.play(b)
-    horns.play(harmony(s, b, scale("bb", MAJOR)), vel_scale=0.8)
-    a2 = melody(s.start("A2"), a_line, L, vel=86, art=0.82)
-    trumpet.play(a2)
-    glock.play(a2, transpose=12, vel_scale=0.75, art=0.6)
-    trombone.play(harmony(s, a2, scale("f", MAJOR)), transpose=-12, vel_scale=0.8)
-    # The piccolo's running counter-line over the reprise.
-    prev = None
-    for bar in s.section("A2"):
-        ch = bar.chords[0][2]
-        v = voice(ch, note("c6"), note("c7"), prev, max_notes=3)
-        prev = v
-        order = [0, 1, 2, 1] if bar.index % 2 else [2, 1, 0, 1]
-        for k, idx in enumerate(order):
-            piccolo.note(bar.start + k * 0.5, 0.4, v[idx], 62 if k else 70)
-
-    end_line = "d5:1 f5:1 | e5:.5 g5:.5 bb5:1 | a5:.5 c6:.5 a5:.5 f5:.5 | f5:1.5"
-    e = melody(s.start("end"), end_line, L, vel=88, art=0.9, last_short=True)
-    trumpet.play(e)
-    clarinet.play(e, vel_scale=0.8)
-    piccolo.play(e, transpose=12, vel_scale=0.7)
-    trombone.play(harmony(s, e, scale("f", MAJOR)), transpose=-12, vel_scale=0.85)
-
-    # Oom-pah: tuba on the beats, horns on the off-beats.
-    march = s.section("intro", "A", "B", "A2")
-    bassline(tuba, s, march, [(0, 0.45, "R", 1.0), (1, 0.45, "5", 0.85)], note("a1"), 80)
-    comp(horns, s.section("intro", "A", "A2"), [(0.5, 0.35, 1.0), (1.5, 0.35, 0.9)],
-         note("a3"), note("f4") + 1, 56, max_notes=3)
-    comp(trombone, s.section("B"), [(0.5, 0.35, 1.0), (1.5, 0.35, 0.9)],
-         note("d3"), note("d4"), 54, max_notes=3)
-    bassline(tuba, s, s.section("end")[:3], [(0, 0.45, "R", 1.0), (1, 0.45, "5", 0.85)], note("a1"), 82)
-    comp(horns, s.section("end")[:3], [(0.5, 0.35, 1.0), (1.5, 0.35, 0.9)], note("a3"), note("f4") + 1, 58, max_notes=3)
-    last = s.start("end") + 6
-    horns.chord(last, 1.5, voice(Chord("F"), note("a3"), note("f4") + 1, max_notes=3), 66)
-    tuba.note(last, 1.5, note("f2"), 84)
-
-    v = {"X": 92, "x": 74, "o": 54, "g": 36}
-    cadence = {KICK2: "x...x...", SNARE: "x.ogx.og"}
-    roll_bar = {KICK2: "x...x...", SNARE: "xggggggx"}
-    groove(drums, s.section("intro"), {SNARE: "x.o.x.o.", KICK2: "x...x..."}, v)
-    for name in ("A", "B", "A2"):
-        bars = s.section(name)
-        for n, bar in enumerate(bars):
-            groove(drums, [bar], roll_bar if n % 8 == 7 else cadence, v)
-        drums.note(bars[0].start, 1, CRASH, 78)
-        drums.note(bars[8].start, 1, CRASH, 70)
-    groove(drums, s.section("end")[:3], cadence, v)
-    drums.note(last, 1.5, CRASH, 88)
-    drums.note(last, 0.5, KICK2, 92)
-    return s
-
-
-def easycity():
-    """Easy-going city swing: B flat major, 112 bpm, vibes, muted trumpet, walking bass."""
-    s = Song("Easycity.mid", "Easycity", 112, (4, 4), key=(-2, 0), seed=404, level_db=3.9)
-    s.form([
-        ("intro", "Cm7 F7 | Dm7 G7 | Cm7 F7 | Cm7 F7"),
-        ("A", "Bbmaj7 | Gm7 | Cm7 | F7 | Dm7 | G7 | Cm7 F7 | Bbmaj7"),
-        ("B", "Eb6 | Edim7 | Bb/F | G7 | Cm7 | F7 | Dm7 G7 | Cm7 F7"),
-        ("A2", "Bbmaj7 | Gm7 | Cm7 | F7 | Dm7 | G7 | Cm7 F7 | Bbmaj7"),
-        ("end", "Dm7 G7 | Cm7 F7 | Bb6"),
-    ])
-    L = s.bar_len
-    s.ramp(s.start("end") + 4, s.start("end") + 8, 100, steps=4)
-
-    vibes = s.part("Vibes", 0, 11, 82, pan=46, reverb=45)
-    mute = s.part("Muted trumpet", 1, 59, 92, pan=74, reverb=45)
-    guitar = s.part("Guitar", 2, 26, 79, pan=88, reverb=35)
-    piano = s.part("Piano", 3, 0, 93, pan=40, reverb=40)
-    bass = s.part("Bass", 4, 32, 68, pan=60, reverb=25)
-    drums = s.part("Drums", DRUMS, KIT_BRUSH, 96, reverb=35)
-    for p in (vibes, mute, piano):
-        p.swing = True
-
-    a_line = ("r:.5 d5:.5 f5:.5 a5:.5 g5:1 f5:1 | f5:1.5 d5:.5 bb4:2 | "
-              "r:.5 eb5:.5 g5:.5 bb5:.5 a5:1 g5:1 | f5:1.5 eb5:.5 c5:2 | "
-              "r:.5 f5:.5 a5:.5 c6:.5 bb5:1 a5:1 | f5:1.5 d5:.5 b4:2 | "
-              "g5:.5 f5:.5 eb5:1 c5:1 a4:1 | bb4:3 r:1")
-    b_line = ("g5:1.5 f5:.5 eb5:1 bb4:1 | db5:1.5 bb4:.5 g4:2 | f4:1 bb4:1 d5:1 f5:1 | "
-              "g5:1.5 f5:.5 d5:1 b4:1 | c5:.5 eb5:.5 g5:.5 bb5:.5 g5:2 | "
-              "a5:1.5 f5:.5 eb5:1 c5:1 | d5:1 f5:1 f5:.5 d5:.5 b4:1 | eb5:1 c5:1 a4:1 c5:1")
-    a2_line = ("r:.5 d5:.5 f5:.5 a5:.5 c6:1 bb5:.5 a5:.5 | g5:1.5 f5:.5 d5:2 | "
-               "r:.5 eb5:.5 g5:.5 bb5:.5 d6:1 c6:1 | a5:1.5 g5:.5 f5:1 eb5:1 | "
-               "r:.5 f5:.5 a5:.5 c6:.5 d6:1 a5:1 | b5:1.5 g5:.5 f5:1 d5:1 | "
-               "eb5:.5 g5:.5 bb5:1 a5:1 f5:1 | bb5:3 r:1")
-    end_line = "f5:1 d5:1 f5:1 b4:1 | eb5:1 c5:1 a4:1 c5:1 | bb4:3"
-    vibes.play(melody(s.start("intro") + 12, "r:2 f4:.5 a4:.5 c5:.5 eb5:.5", L, vel=70, last_short=True))
-    vibes.play(melody(s.start("A"), a_line, L, vel=84, art=0.9))
-    mute.play(melody(s.start("B"), b_line, L, vel=90, art=0.9))
-    mute.play(melody(s.start("A2"), a2_line, L, vel=92, art=0.9))
-    e = melody(s.start("end"), end_line, L, vel=88, art=0.95, last_short=True)
-    mute.play(e)
-    vibes.play(e, transpose=12, vel_scale=0.75)
-
-    walking(bass, s, s.section("intro", "A", "B", "A2", "end")[:-1], note("e1") + 4, note("c3"), 82)
-    bass.note(s.start("end") + 8, 3, note("bb1"), 84)
-
-    comp(guitar, s.section("intro", "A", "B", "A2", "end")[:-1],
-         [(0, 0.45, 1.0), (1, 0.45, 0.8), (2, 0.45, 0.95), (3, 0.45, 0.8)],
-         note("g3"), note("e4"), 52, max_notes=3)
-    charleston = [(0, 0.4, 1.0), (1.5, 0.4, 0.85)]
-    comp(piano, s.section("intro", "A", "A2"), charleston, note("e4") - 2, note("e5"), 56, rootless=True)
-    comp(piano, s.section("B"), [(0.5, 0.4, 0.85), (2, 1.4, 0.95)], note("e4") - 2, note("e5"), 56, rootless=True)
-    comp(vibes, s.section("B"), [(0, 1.8, 1.0), (2.5, 1.2, 0.8)], note("f4"), note("f5"), 46, rootless=True)
-    comp(piano, s.section("end")[:2], [(0, 0.9, 1.0), (2, 0.9, 0.9)], note("e4") - 2, note("e5"), 54, rootless=True)
-    final = voice(Chord("Bb6"), note("d4"), note("d5"))
-    piano.chord(s.start("end") + 8, 3, final, 56, strum=0.06)
-    guitar.chord(s.start("end") + 8, 3, voice(Chord("Bb6"), note("g3"), note("e4"), max_notes=3), 50, strum=0.05)
-
-    v = {"X": 100, "x": 82, "o": 64, "g": 44}
-    swing_beat = {RIDE: "x..x.ox..x.o", PEDAL: "...x.....x..", KICK: "g.....g.....",
-                  SNARE: "........g..g"}
-    fill = {RIDE: "x..x.ox.....", PEDAL: "...x.....x..", SNARE: "......gogxox", KICK: "g.....g....."}
-    groove(drums, s.section("intro"), {RIDE: "x..x.ox..x.o", PEDAL: "...x.....x.."}, v)
-    for name in ("A", "B", "A2"):
-        bars = s.section(name)
-        groove(drums, bars[:-1], swing_beat, v)
-        groove(drums, bars[-1:], fill, v)
-    groove(drums, s.section("end")[:2], swing_beat, v)
-    drums.note(s.start("end") + 8, 3, RIDE, 70)
-    drums.note(s.start("end") + 8, 0.5, KICK, 60)
-    return s
+# Building blocks the tables name
 
 
 def sixteenths(pattern, step=0.25, art=0.8):
@@ -1006,364 +675,7 @@ def swell(part, start, end, value_from, value_to, steps=16, controller=11):
                      round(value_from + (value_to - value_from) * i / steps))
 
 
-def inds_01():
-    """Industrial/electronic groove: E minor, 116 bpm, sequenced bass, square lead."""
-    s = Song("inds_01.mid", "inds_01", 116, (4, 4), key=(1, 1), seed=505, level_db=1.7)
-    s.form([
-        ("intro", "Em | Em | Cmaj7 | D"),
-        ("A", "Em | Em | Cmaj7 | D | Em | Em | Cmaj7 | D"),
-        ("B", "Am7 | Bm7 | Cadd9 | D | Am7 | Bm7 | Cadd9 | B7sus4 B7"),
-        ("A2", "Em | Em | Cmaj7 | D | Em | Em | Cmaj7 | D"),
-        ("end", "Cadd9 | D | Em"),
-    ])
-    L = s.bar_len
-
-    bass = s.part("Synth bass", 0, 38, 88, pan=64, reverb=15, jitter=0)
-    lead = s.part("Square lead", 1, 80, 78, pan=58, reverb=40, chorus=20)
-    poly = s.part("Poly pad", 2, 90, 72, pan=80, reverb=50)
-    strings = s.part("Synth strings", 3, 50, 62, pan=40, reverb=55)
-    clank = s.part("Agogo", 4, 113, 107, pan=96, reverb=45)
-    fx = s.part("Reverse cymbal", 5, 119, 79, pan=30, reverb=40)
-    drums = s.part("Drums", DRUMS, KIT_ELECTRONIC, 70, reverb=25, jitter=2)
-
-    line = sixteenths("R.R8 .RR. R.8R .R5.")
-    bassline(bass, s, s.section("intro", "A", "B", "A2", "end")[:-1], line, note("e1") + 12, 84)
-    bass.note(s.start("end") + 8, 2, note("e2"), 86)
-
-    a_line = ("e5:.5 r:.25 g5:.25 r:.25 b5:.5 a5:.25 g5:.5 e5:.5 d5:.5 e5:.5 | b4:1 d5:.5 e5:2.5 | "
-              "e5:.5 r:.25 g5:.25 r:.25 b5:.5 c6:.25 b5:.5 g5:.5 e5:.5 g5:.5 | f#5:1 a5:.5 d5:2.5 | "
-              "e5:.5 r:.25 g5:.25 r:.25 b5:.5 a5:.25 g5:.5 e5:.5 d5:.5 e5:.5 | b4:1 d5:.5 e5:2.5 | "
-              "e5:.5 r:.25 g5:.25 r:.25 b5:.5 c6:.25 b5:.5 g5:.5 e5:.5 g5:.5 | "
-              "f#5:.5 a5:.5 d6:1 c6:.5 b5:.5 a5:1")
-    b_line = ("c5:1.5 e5:.5 a5:2 | d5:1.5 f#5:.5 b5:2 | e5:1.5 g5:.5 c6:1 b5:1 | a5:3 f#5:1 | "
-              "e5:1 a5:1 g5:1 e5:1 | f#5:1 b5:1 a5:1 f#5:1 | g5:1.5 e5:.5 c5:1 e5:1 | e5:2 d#5:2")
-    lead.play(melody(s.start("A"), a_line, L, vel=78, art=0.7))
-    b = melody(s.start("B"), b_line, L, vel=76, art=0.92)
-    strings.play(b)
-    lead.play(b, transpose=-12, vel_scale=0.8, art=0.6)
-    a2 = melody(s.start("A2"), a_line, L, vel=80, art=0.7)
-    lead.play(a2)
-    strings.play(harmony(s, a2, scale("e", MINOR)), vel_scale=0.75)
-    e = melody(s.start("end"), "e5:1.5 g5:.5 b5:1 c6:1 | a5:1.5 f#5:.5 d5:2 | e5:2", L, vel=78, last_short=True)
-    lead.play(e, art=0.9)
-    strings.play(e, transpose=-12, vel_scale=0.9)
-
-    # Pad: off-beat stabs in A, held chords in B, swelling in during the intro.
-    pad(poly, s.section("intro"), note("e3"), note("d5"), 60)
-    swell(poly, 0, 16, 30, 127)
-    comp(poly, s.section("A", "A2"), [(0.5, 0.3, 1.0), (1.5, 0.3, 0.85), (2.5, 0.3, 1.0), (3.5, 0.3, 0.85)],
-         note("e3"), note("d5"), 60)
-    pad(poly, s.section("B"), note("e3"), note("d5"), 56)
-    pad(poly, s.section("end"), note("e3"), note("d5"), 58, art=0.9)
-    pad(strings, s.section("A2"), note("e3"), note("e4"), 40, only=(0, 7))
-
-    for bar in s.section("A", "B", "A2"):
-        root = bar.chords[0][2].root
-        p = in_range(root, note("e5"))
-        grid(clank, bar.start, L, {p: "....x.......x..x", p + 7: "..........x....."},
-             {"x": 56}, dur=0.2)
-    fx.note(s.start("A2") - 2, 2, note("c5"), 60)
-    fx.note(s.start("end") - 2, 2, note("c5"), 52)
-
-    v = {"X": 96, "x": 78, "o": 58, "g": 40}
-    four = {KICK: "X...X...X...X...", HH: "x.o.x.o.x.o.x.o.", OPEN_HH: "..x...x...x...x."}
-    beat = {**four, ESNARE: "....x.......x...", CLAP: "....x.......x...", HH: "xoxoxoxoxoxoxoxo"}
-    fill = {**beat, ESNARE: "....x.......xoxx", OPEN_HH: "..x...x...x....."}
-    intro = s.section("intro")
-    groove(drums, intro[:2], {KICK: "X...X...X...X..."}, v)
-    groove(drums, intro[2:3], four, v)
-    groove(drums, intro[3:], {**four, ESNARE: "............xoxx"}, v)
-    for name in ("A", "B", "A2"):
-        bars = s.section(name)
-        groove(drums, bars[:-1], beat if name != "B" else {**beat, RIDE: "x...x...x...x..."}, v)
-        groove(drums, bars[-1:], fill, v)
-        drums.note(bars[0].start, 1.5, CRASH, 72)
-    groove(drums, s.section("end")[:2], beat, v)
-    drums.note(s.start("end") + 8, 2, CRASH, 76)
-    drums.note(s.start("end") + 8, 0.5, KICK, 96)
-    return s
-
-
-def humanoid():
-    """Robotic synth tune: C minor, 100 bpm, strict sequencer arpeggios and a synth voice."""
-    s = Song("Humanoid.mid", "Humanoid", 100, (4, 4), key=(-3, 1), seed=606, level_db=1.8)
-    s.form([
-        ("intro", "Cm | Cm | Ab | G"),
-        ("A", "Cm | Ab | Eb | Bb | Cm | Ab | Fm | G"),
-        ("B", "Ab | Bb | Gm | Cm | Ab | Bb | Gsus4 | G"),
-        ("A2", "Cm | Ab | Eb | Bb | Cm | Ab | Fm | G"),
-        ("end", "Ab | G | Cm"),
-    ])
-    L = s.bar_len
-
-    seq = s.part("Sequencer", 0, 5, 83, pan=40, reverb=35, jitter=0)
-    voice_lead = s.part("Synth voice", 1, 85, 80, pan=64, reverb=45, jitter=0)
-    saw = s.part("Saw lead", 2, 81, 58, pan=76, reverb=40, jitter=0)
-    bass = s.part("Synth bass", 3, 39, 86, pan=64, reverb=15, jitter=0)
-    sweep = s.part("Sweep pad", 4, 95, 66, pan=90, reverb=55, jitter=0)
-    tom = s.part("Synth drum", 5, 118, 76, pan=50, reverb=35, jitter=0)
-    drums = s.part("Drums", DRUMS, KIT_808, 75, reverb=25, jitter=0)
-
-    arp(seq, s.section("intro", "A", "B", "A2"), 0.25, [0, 1, 2, 3, 4, 3, 2, 1],
-        note("c4"), note("c5"), 58, art=0.55, accent_every=4)
-    arp(seq, s.section("end")[:2], 0.25, [4, 3, 2, 1, 0, 1, 2, 3], note("c4"), note("c5"), 56, art=0.55,
-        accent_every=4)
-    seq.chord(s.start("end") + 8, 2, voice(Chord("Cm"), note("c4"), note("c5")), 56)
-
-    a_line = ("g4:1 c5:1 eb5:1 d5:1 | c5:2 ab4:2 | g4:1 bb4:1 eb5:1 f5:1 | d5:3 r:1 | "
-              "g4:1 c5:1 eb5:1 g5:1 | eb5:2 c5:2 | c5:1 f5:1 ab5:1 f5:1 | d5:2 b4:2")
-    b_line = ("c5:.5 eb5:.5 ab5:1 f5:1 eb5:1 | d5:.5 f5:.5 bb5:1 ab5:1 f5:1 | g5:1.5 f5:.5 d5:2 | "
-              "eb5:1 c5:1 g4:2 | ab5:1 f5:1 eb5:1 c5:1 | bb5:1 ab5:1 f5:1 d5:1 | c6:2 g5:2 | "
-              "b5:1 g5:1 d5:1 b4:1")
-    voice_lead.play(melody(s.start("A"), a_line, L, vel=82, art=0.85))
-    saw.play(melody(s.start("B"), b_line, L, vel=74, art=0.6))
-    voice_lead.play(melody(s.start("B"), b_line, L, vel=60, art=0.85), transpose=-12)
-    a2 = melody(s.start("A2"), a_line, L, vel=82, art=0.85)
-    voice_lead.play(a2)
-    saw.play(a2, transpose=12, vel_scale=0.75, art=0.5)
-    e = melody(s.start("end"), "c5:1 eb5:1 ab5:2 | g5:1 d5:1 b4:2 | c5:2", L, vel=80, last_short=True)
-    voice_lead.play(e)
-
-    pad(sweep, s.section("intro")[2:] + s.section("A", "B", "A2", "end")[:-1], note("g3"), note("g4") + 1, 54)
-    sweep.chord(s.start("end") + 8, 2, voice(Chord("Cm"), note("g3"), note("g4") + 1), 54)
-    eighths = [(i * 0.5, 0.3, "R" if i % 4 != 3 else "8", 1.0 if i % 2 == 0 else 0.8) for i in range(8)]
-    bassline(bass, s, s.section("A", "B", "A2", "end")[:-1], eighths, note("c2"), 82)
-    bassline(bass, s, s.section("intro")[2:], [(0, 1.8, "R", 1.0), (2, 1.8, "R", 0.9)], note("c2"), 80)
-    bass.note(s.start("end") + 8, 2, note("c2"), 84)
-
-    for name in ("A", "B", "A2"):
-        last = s.section(name)[-1]
-        grid(tom, last.start + 2, 2, {note("c4"): "x...", note("a3"): "..x.", note("f3"): "...x",
-                                      note("g3"): ".x.."}, {"x": 70}, dur=0.4)
-
-    v = {"X": 94, "x": 76, "o": 58, "g": 40}
-    beat = {KICK: "X.....x.X.......", ESNARE: "....x.......x...", HH: "x.x.x.x.x.x.x.x.",
-            COWBELL: "......x.......x."}
-    half = {KICK: "X.......X.......", HH: "x.x.x.x.x.x.x.x."}
-    fill = {**beat, ESNARE: "....x.......x.xx", CLAP: "............x.x."}
-    groove(drums, s.section("intro")[2:], half, v)
-    for name in ("A", "B", "A2"):
-        bars = s.section(name)
-        groove(drums, bars[:-1], beat if name != "B" else {**beat, CLAP: "....x.......x..."}, v)
-        groove(drums, bars[-1:], fill, v)
-    groove(drums, s.section("end")[:2], half, v)
-    drums.note(s.start("end") + 8, 0.5, KICK, 94)
-    drums.note(s.start("end") + 8, 0.5, CLAP, 76)
-    return s
-
-
-def impact():
-    """Driving, percussive action: G minor, 132 bpm, string ostinato, horns, taiko."""
-    s = Song("Impact.mid", "Impact", 132, (4, 4), key=(-2, 1), seed=707, level_db=-5.2)
-    s.form([
-        ("intro", "Gm | Gm | Gm | D"),
-        ("A", "Gm | Gm | Eb | F | Gm | Gm | Eb | D"),
-        ("B", "Cm | Gm | Eb | Bb | Cm | Gm | Eb | D"),
-        ("A2", "Gm | Gm | Eb | F | Gm | Gm | Eb | D"),
-        ("end", "Eb | F | D | Gm"),
-    ])
-    L = s.bar_len
-    s.ramp(s.start("end") + 8, s.start("end") + 12, 112, steps=4)
-
-    ostinato = s.part("Strings", 0, 48, 76, pan=40, reverb=45)
-    horns = s.part("Horns", 1, 60, 86, pan=70, reverb=50)
-    brass = s.part("Brass", 2, 61, 100, pan=56, reverb=45)
-    taiko = s.part("Taiko", 3, 116, 80, pan=64, reverb=40)
-    timp = s.part("Timpani", 4, 47, 96, pan=64, reverb=50)
-    cello = s.part("Cellos", 5, 42, 95, pan=84, reverb=40)
-    violins = s.part("Violins", 6, 49, 99, pan=30, reverb=55)
-    drums = s.part("Drums", DRUMS, KIT_POWER, 74, reverb=35)
-
-    driven = s.section("intro", "A", "B", "A2", "end")[:-1]
-    arp(ostinato, driven, 0.5, [0, 0, 2, 0, 3, 0, 2, 1], note("g3"), note("g4") + 1, 60,
-        art=0.5, accent_every=2, max_notes=3)
-    bassline(cello, s, s.section("A", "B", "A2", "end")[:-1],
-             [(i * 0.5, 0.4, "R", 1.0 if i % 2 == 0 else 0.8) for i in range(8)], note("g2") - 2, 66)
-    bassline(cello, s, s.section("intro")[2:], [(0, 1.8, "R", 1.0), (2, 1.8, "5", 0.9)], note("g2") - 2, 64)
-
-    a_line = ("g4:1.5 d4:.5 g4:1 bb4:1 | d5:3 c5:.5 bb4:.5 | g4:1.5 bb4:.5 eb5:2 | a4:1.5 bb4:.5 c5:2 | "
-              "g4:1.5 d4:.5 g4:1 bb4:1 | d5:2 f5:1 d5:1 | eb5:1.5 d5:.5 bb4:2 | a4:2 f#4:2")
-    b_line = ("c5:1 eb5:1 g5:2 | f5:1.5 d5:.5 bb4:2 | eb5:1 g5:1 f5:1 eb5:1 | d5:3 r:1 | "
-              "c5:1 eb5:1 g5:2 | g5:1.5 f5:.5 d5:2 | eb5:1 d5:1 c5:1 bb4:1 | a4:1 d5:1 f#5:2")
-    horns.play(melody(s.start("A"), a_line, L, vel=84))
-    b = melody(s.start("B"), b_line, L, vel=86)
-    horns.play(b)
-    violins.play(harmony(s, b, scale("g", HARMONIC)), transpose=12, vel_scale=0.75)
-    a2 = melody(s.start("A2"), a_line, L, vel=88)
-    horns.play(a2)
-    violins.play(a2, transpose=12, vel_scale=0.85)
-    e = melody(s.start("end"), "eb5:1 d5:1 c5:1 bb4:1 | c5:1 d5:1 eb5:1 f5:1 | f#5:2 d5:1 a4:1 | g4:2",
-               L, vel=88, last_short=True)
-    horns.play(e)
-    violins.play(e, transpose=12, vel_scale=0.85)
-
-    stabs = [(0, 0.4, 1.0), (1.5, 0.4, 0.85), (3, 0.4, 0.9)]
-    comp(brass, s.section("A", "A2"), stabs, note("bb3"), note("bb4") + 1, 72, max_notes=3)
-    comp(brass, s.section("B"), [(0, 1.4, 1.0), (2.5, 1.4, 0.9)], note("bb3"), note("bb4") + 1, 68, max_notes=3)
-    comp(brass, s.section("end")[:3], [(0, 0.9, 1.0), (1.5, 0.4, 0.85), (2, 0.9, 0.9), (3, 0.9, 0.9)],
-         note("bb3"), note("bb4") + 1, 74, max_notes=3)
-    last = s.start("end") + 12
-    gm = Chord("Gm")
-    brass.chord(last, 2, voice(gm, note("bb3"), note("bb4") + 1, max_notes=3), 68)
-    ostinato.chord(last, 2, voice(gm, note("g3"), note("g4") + 1, max_notes=3), 64)
-    cello.note(last, 2, note("g2"), 72)
-    violins.chord(last, 2, [note("d5"), note("g5")], 60)
-
-    t = {"X": 92, "x": 74, "o": 56}
-    low_t, high_t = note("g2"), note("d3")
-    intro = s.section("intro")
-    for bar in intro:
-        grid(taiko, bar.start, L, {low_t: "X..x..X.X.......", high_t: "............x.x."}, t, dur=0.4)
-    for bar in s.section("A", "B", "A2", "end")[:-1]:
-        grid(taiko, bar.start, L, {low_t: "X.....X.X......."}, t, dur=0.4)
-    taiko.note(last, 1, low_t, 96)
-    for bar in s.section("B"):
-        timp.note(bar.start, 0.9, in_range(bar.chords[0][2].root, note("f2")), 70)
-    roll(timp, note("d3"), s.start("A2") - 4, 4, 0.125, 40, 80)
-    roll(timp, note("d3"), s.start("end") + 8, 4, 0.125, 48, 84)
-    timp.note(last, 1.5, note("g2"), 90)
-
-    v = {"X": 94, "x": 76, "o": 56, "g": 38}
-    beat = {KICK: "X..x..X...X..x..", SNARE: "....X.......X...", HH: "x.x.x.x.x.x.x.x."}
-    toms = {KICK: "X...X...X...X...", SNARE: "....X.......X...", TOM_LF: "..x...x...x...x.",
-            HH: "x...x...x...x..."}
-    fill = {KICK: "X.......X.......", SNARE: "x.x.xoxo........", TOM_HM: "........xx......",
-            TOM_LM: "..........xx....", TOM_LF: "............xxxx"}
-    groove(drums, intro[2:3], {KICK: "X..x..X...X..x.."}, v)
-    groove(drums, intro[3:], {KICK: "X.......X.......", SNARE: "........xoxoxxXX"}, v)
-    for name in ("A", "B", "A2"):
-        bars = s.section(name)
-        groove(drums, bars[:-1], toms if name == "B" else beat, v)
-        groove(drums, bars[-1:], fill, v)
-        drums.note(bars[0].start, 1.5, CRASH, 80)
-    groove(drums, s.section("end")[:3], beat, v)
-    drums.note(last, 2, CRASH, 86)
-    drums.note(last, 0.5, KICK, 96)
-    return s
-
-
-def lastday():
-    """Melancholy farewell ballad: B minor, 72 bpm, piano, cello, oboe, violin, strings."""
-    s = Song("Lastday.mid", "Lastday", 72, (4, 4), key=(2, 1), seed=808, level_db=4.1)
-    s.form([
-        ("intro", "Bm | Gmaj7"),
-        ("A", "Bm | G | D | A | Bm | G | Em7 | F#sus4 F#"),
-        ("B", "G | D/F# | Em | Bm | G | A | F#sus4 | F#"),
-        ("A2", "Bm | G | D | A | Bm | G | Em7 | F#sus4 F#"),
-        ("end", "G | F#sus4 F# | Bm"),
-    ])
-    L = s.bar_len
-    s.ramp(s.start("end"), s.start("end") + 10, 58, steps=8)
-
-    piano = s.part("Piano", 0, 0, 90, pan=54, reverb=55)
-    cello = s.part("Cello", 1, 42, 75, pan=74, reverb=55)
-    oboe = s.part("Oboe", 2, 68, 66, pan=44, reverb=55)
-    violin = s.part("Violin", 3, 40, 69, pan=36, reverb=60)
-    strings = s.part("Strings", 4, 49, 70, pan=90, reverb=65)
-
-    everything = s.section("intro", "A", "B", "A2", "end")
-    arp(piano, everything[:-1], 0.5, [0, 1, 2, 3, 2, 1, 2, 1], note("d3") + 2, note("d5"), 60, art=1.5,
-        accent_every=4, max_notes=3)
-    bassline(piano, s, everything[:-1], [(0, 3.9, "R", 1.0)], note("b1") - 1, 68)
-    piano.chord(s.start("end") + 8, 3, [note("b1"), note("f#2"), note("b2")] +
-                voice(Chord("Bm"), note("d3") + 2, note("d5"), max_notes=3), 60, strum=0.08)
-
-    a_line = ("b3:1 d4:1 f#4:1.5 e4:.5 | d4:1.5 c#4:.5 b3:2 | a3:1 d4:1 f#4:1 a4:1 | "
-              "g4:1.5 f#4:.5 e4:2 | b3:1 d4:1 f#4:1.5 g4:.5 | b4:2 a4:1 g4:1 | "
-              "b4:1 a4:1 g4:1 e4:1 | b3:2 a#3:2")
-    b_line = ("d5:1.5 e5:.5 d5:1 b4:1 | a4:1.5 b4:.5 a4:1 f#4:1 | g4:1 b4:1 e5:2 | "
-              "d5:1.5 c#5:.5 b4:2 | b4:1 d5:1 g5:1.5 f#5:.5 | e5:1.5 c#5:.5 a4:2 | "
-              "b4:1 c#5:1 b4:2 | a#4:2 r:1 f#4:1")
-    cello.play(melody(s.start("A"), a_line, L, vel=80, art=0.98))
-    b = melody(s.start("B"), b_line, L, vel=78, art=0.96)
-    oboe.play(b)
-    cello.play(harmony(s, b, scale("b", HARMONIC)), transpose=-12, vel_scale=0.8)
-    a2 = melody(s.start("A2"), a_line, L, vel=80, art=0.98)
-    violin.play(a2, transpose=12)
-    cello.play(a2, vel_scale=0.85)
-    e = melody(s.start("end"), "b4:1 d5:1 g5:1.5 f#5:.5 | e5:1 c#5:1 a#4:2 | b4:3", L, vel=78, art=1.0,
-               last_short=True)
-    violin.play(e)
-    cello.play(e, transpose=-12, vel_scale=0.85)
-
-    pad(strings, s.section("A", "B", "A2", "end")[:-1], note("f#3"), note("f#4") + 1, 44, max_notes=3)
-    strings.chord(s.start("end") + 8, 3, voice(Chord("Bm"), note("f#3"), note("f#4") + 1, max_notes=3), 44)
-    swell(strings, s.start("A"), s.start("A") + 8, 60, 127, steps=8)
-    return s
-
-
-def scopa():
-    """A tarantella for a card game: A minor with a C major middle, 6/8, accordion and tambourine."""
-    s = Song("Scopa.mid", "Scopa", 180, (6, 8), key=(0, 1), seed=909, level_db=4.9)
-    s.form([
-        ("intro", "Am | E7 | Am | E7"),
-        ("A", "Am | Am | E7 | Am | Am | Dm | E7 | Am | Am | Am | Dm | Am | Dm | Am | E7 | Am"),
-        ("B", "C | C | G7 | C | C | F | G7 | C | F | C | G7 | C | F | C | G7 | E7"),
-        ("A2", "Am | Am | E7 | Am | Am | Dm | E7 | Am | Am | Am | Dm | Am | Dm | Am | E7 | Am"),
-        ("end", "Dm | E7 | Am | Am"),
-    ])
-    L = s.bar_len
-    s.ramp(s.start("end"), s.start("end") + 9, 196, steps=6)
-
-    accordion = s.part("Accordion", 0, 21, 80, pan=56, reverb=40)
-    violin = s.part("Violin", 1, 40, 74, pan=80, reverb=45)
-    guitar = s.part("Guitar", 2, 25, 79, pan=36, reverb=35)
-    bass = s.part("Bass", 3, 32, 69, pan=64, reverb=25)
-    clarinet = s.part("Clarinet", 4, 71, 69, pan=70, reverb=45)
-    drums = s.part("Tambourine", DRUMS, KIT_STANDARD, 76, reverb=35)
-
-    accordion.play(melody(s.start("intro") + 6, "a4:.5 c5:.5 e5:.5 a5:1.5 | g#5:.5 b5:.5 d6:.5 b5:.5 g#5:.5 e5:.5",
-                          L, vel=74, art=0.85))
-    a_line = ("a4:.5 c5:.5 e5:.5 a5:1 e5:.5 | g#5:.5 a5:.5 b5:.5 c6:1 a5:.5 | "
-              "b5:.5 g#5:.5 e5:.5 d5:.5 e5:.5 g#5:.5 | a5:1 e5:.5 c5:1 a4:.5 | "
-              "a4:.5 c5:.5 e5:.5 a5:1 e5:.5 | f5:.5 e5:.5 d5:.5 a5:1 f5:.5 | "
-              "e5:.5 d5:.5 c5:.5 b4:.5 d5:.5 g#4:.5 | a4:1 r:.5 e5:.5 f5:.5 e5:.5 | "
-              "c6:.5 b5:.5 a5:.5 e5:1 a5:.5 | c6:.5 b5:.5 a5:.5 e5:1 c5:.5 | "
-              "d5:.5 f5:.5 a5:.5 d6:1 a5:.5 | c6:.5 b5:.5 a5:.5 e5:1.5 | "
-              "f5:.5 e5:.5 d5:.5 f5:.5 a5:.5 d6:.5 | c6:.5 b5:.5 a5:.5 e5:.5 c5:.5 a4:.5 | "
-              "b4:.5 d5:.5 g#5:.5 b5:1 g#5:.5 | a5:1 r:.5 g5:.5 f5:.5 e5:.5")
-    b_line = ("e5:1 g5:.5 c6:1 g5:.5 | e5:1 d5:.5 c5:1.5 | d5:1 f5:.5 b5:1 g5:.5 | c5:1 e5:.5 g5:1.5 | "
-              "e5:1 g5:.5 c6:1 g5:.5 | a5:1 g5:.5 f5:1 c5:.5 | b4:1 d5:.5 g5:1 f5:.5 | e5:1.5 r:1.5 | "
-              "f5:.5 g5:.5 a5:.5 c6:1 a5:.5 | g5:.5 f5:.5 e5:.5 g5:1 e5:.5 | "
-              "d5:.5 e5:.5 f5:.5 b5:1 g5:.5 | c6:1 g5:.5 e5:1.5 | "
-              "a5:.5 g5:.5 f5:.5 a5:1 c6:.5 | g5:.5 e5:.5 c5:.5 e5:1 g5:.5 | "
-              "f5:.5 d5:.5 b4:.5 d5:1 f5:.5 | e5:.5 g#5:.5 b5:.5 d6:1 b5:.5")
-    accordion.play(melody(s.start("A"), a_line, L, vel=80, art=0.85))
-    b = melody(s.start("B"), b_line, L, vel=80, art=0.9)
-    clarinet.play(b)
-    accordion.play(harmony(s, b, scale("c", MAJOR)), vel_scale=0.7, art=0.9)
-    a2 = melody(s.start("A2"), a_line, L, vel=82, art=0.85)
-    accordion.play(a2)
-    violin.play(harmony(s, a2, scale("a", HARMONIC), below=False), vel_scale=0.85)
-    end_line = ("f5:.5 a5:.5 d6:.5 a5:.5 f5:.5 d5:.5 | e5:.5 g#5:.5 b5:.5 d6:.5 b5:.5 g#5:.5 | "
-                "a5:.5 e5:.5 c5:.5 a4:.5 c5:.5 e5:.5 | a5:1")
-    e = melody(s.start("end"), end_line, L, vel=84, art=0.85, last_short=True)
-    accordion.play(e)
-    violin.play(e, vel_scale=0.8)
-    clarinet.play(e, transpose=-12, vel_scale=0.7)
-
-    played = s.section("intro", "A", "B", "A2", "end")[:-1]
-    bassline(bass, s, played, [(0, 1.0, "R", 1.0), (1.5, 1.0, "5", 0.85)], note("e1") + 12, 80)
-    comp(guitar, played, [(0.5, 0.35, 0.9), (1.0, 0.35, 0.8), (2.0, 0.35, 0.9), (2.5, 0.35, 0.8)],
-         note("g3"), note("e4"), 56, max_notes=3)
-    last = s.start("end") + 9
-    am = Chord("Am")
-    guitar.chord(last, 1, voice(am, note("g3"), note("e4"), max_notes=3), 66, strum=0.04)
-    bass.note(last, 1, note("a2"), 84)
-    accordion.chord(last, 1, voice(am, note("c4"), note("c5")), 64)
-
-    # Tambourine on every eighth in the A parts, only on the beats in B.
-    v = {"X": 86, "x": 66, "o": 42}
-    groove(drums, s.section("intro")[:2], {TAMB: "X..x.."}, v)
-    groove(drums, s.section("intro")[2:] + s.section("A"), {TAMB: "Xooxoo", KICK2: "x..o.."}, v)
-    groove(drums, s.section("B"), {TAMB: "X..x.o", KICK2: "x..o.."}, v)
-    groove(drums, s.section("A2", "end")[:-1], {TAMB: "Xooxoo", KICK2: "x..o..", TRIANGLE: "...o.."}, v)
-    drums.note(last, 1, TAMB, 92)
-    drums.note(last, 1, KICK2, 80)
-    return s
-
-
-# Guitar chord shapes for the sevillanas, low string to high, as sounding pitches.
+# Guitar chord shapes, low string to high, as sounding pitches.
 GUITAR = {
     "Am": ("a2", "e3", "a3", "c4", "e4"),
     "G": ("g2", "b2", "d3", "g3", "b3", "g4"),
@@ -1376,87 +688,282 @@ GUITAR = {
 }
 
 
-def sevilana():
-    """Sevillanas: 3/4, 168 bpm, A minor with the Andalusian cadence, guitar, flute, castanets."""
-    s = Song("Sevilana.mid", "Sevilana", 168, (3, 4), key=(0, 1), seed=1010, level_db=2.1)
-    andaluz = "Am | G | F | E | Am | G | F | E"
-    s.form([
-        ("intro", andaluz),
-        ("A", "Am | G | F | E | Am | G | F | E | Dm | Am | E7 | Am | Dm | Am | F | E"),
-        ("B", "C | G7 | G7 | C | C | G7 | G7 | C | F | C | G7 | C | F | C | F | E"),
-        ("A2", "Am | G | F | E | Am | G | F | E | Dm | Am | E7 | Am | Dm | Am | F | E"),
-        ("end", "F | E | E | Am"),
-    ])
-    L = s.bar_len
-    s.ramp(s.start("end") + 3, s.start("end") + 9, 150, steps=6)
+def guitar(chord):
+    """The chord as the guitar holds it (GUITAR), as MIDI pitches."""
+    return [note(n) for n in GUITAR[chord.name]]
 
-    guitar = s.part("Guitar", 0, 24, 74, pan=50, reverb=40)
-    flute = s.part("Flute", 1, 73, 80, pan=72, reverb=50)
-    violin = s.part("Violin", 2, 40, 78, pan=34, reverb=50)
-    bass = s.part("Bass", 3, 32, 76, pan=60, reverb=25)
-    picado = s.part("Second guitar", 4, 24, 70, pan=86, reverb=40)
-    drums = s.part("Castanets", DRUMS, KIT_STANDARD, 99, reverb=35)
 
-    def shape(ch):
-        return [note(n) for n in GUITAR[ch.name]]
-
-    # Rasgueado: down-strums on the beats, lighter up-strums on the off-beats.
-    strums = [(0, 1.0, True, 1.0), (1, 0.5, True, 0.78), (1.5, 0.5, False, 0.6),
-              (2, 0.5, True, 0.82), (2.5, 0.5, False, 0.6)]
-    for bar in s.section("intro", "A", "B", "A2", "end")[:-1]:
-        for off, length, down, acc in strums:
-            pitches = shape(bar.chord_at(off))
+def strums(part, bars, pattern, vel, strum):
+    """Rasgueado on the guitar shapes: pattern [(offset, length, down, accent)];
+    an up-strum catches only the top four strings."""
+    for bar in bars:
+        for off, length, down, acc in pattern:
+            pitches = guitar(bar.chord_at(off))
             if not down:
                 pitches = pitches[-4:]
-            guitar.chord(bar.start + off, length, pitches, 66 * acc, strum=0.025, down=down)
-    last = s.start("end") + 9
-    guitar.chord(last, 2, shape(Chord("Am")), 74, strum=0.05)
+            part.chord(bar.start + off, length, pitches, vel * acc, strum=strum, down=down)
 
-    a_line = ("c5:1 e5:1 a5:1 | b5:.5 a5:.5 g5:1 d5:1 | a5:.5 g5:.5 f5:1 c5:1 | g#4:.5 b4:.5 e5:2 | "
-              "c5:1 e5:1 a5:1 | b5:.5 a5:.5 g5:1 b5:1 | a5:.5 g5:.5 f5:.5 e5:.5 f5:1 | e5:2 r:1 | "
-              "d5:1 f5:1 a5:1 | c6:1 b5:.5 a5:.5 e5:1 | d5:1 g#5:.5 a5:.5 b5:1 | a5:2 r:1 | "
-              "f5:1 a5:1 d6:1 | c6:.5 b5:.5 a5:1 e5:1 | f5:.5 e5:.5 d5:.5 c5:.5 a4:1 | e5:3")
-    b_line = ("g5:1 e5:1 c5:1 | d5:1.5 f5:.5 d5:1 | b4:1 d5:1 f5:1 | e5:2 r:1 | "
-              "g5:1 c6:1 g5:1 | f5:1.5 e5:.5 d5:1 | b4:.5 c5:.5 d5:1 f5:1 | e5:2 c5:1 | "
-              "a5:1 c6:1 a5:1 | g5:1.5 e5:.5 c5:1 | d5:.5 e5:.5 f5:1 g5:1 | e5:2 g5:1 | "
-              "a5:.5 b5:.5 c6:1 a5:1 | g5:.5 f5:.5 e5:1 c5:1 | a5:.5 g5:.5 f5:.5 e5:.5 d5:1 | "
-              "g#5:1.5 f5:.5 e5:1")
-    flute.play(melody(s.start("A"), a_line, L, vel=80, art=0.9))
-    b = melody(s.start("B"), b_line, L, vel=80, art=0.92)
-    violin.play(b)
-    a2 = melody(s.start("A2"), a_line, L, vel=82, art=0.9)
-    flute.play(a2)
-    violin.play(harmony(s, a2, scale("a", HARMONIC)), vel_scale=0.85)
-    e = melody(s.start("end"), "a5:.5 g5:.5 f5:1 e5:1 | f5:.5 e5:.5 d5:.5 c5:.5 b4:1 | "
-               "g#4:1 b4:1 d5:1 | c5:2", L, vel=82, art=0.95, last_short=True)
-    flute.play(e)
-    violin.play(harmony(s, e, scale("a", HARMONIC)), vel_scale=0.85)
 
-    # The second guitar picks broken chords under the violin.
+def figure(part, bars, voicing, orders, step, length, vels):
+    """A broken chord each bar, from the bar's first chord: voicing is 'guitar'
+    (the top four strings of its shape) or (low, high, notes), a close voicing
+    that moves as little as it can; the bar's index picks one of the orders.
+    vels: the first note's velocity and the others'."""
     prev = None
-    for bar in s.section("B"):
-        v = shape(bar.chords[0][2])[-4:]
-        for k, idx in enumerate([0, 2, 1, 3, 2, 1]):
-            picado.note(bar.start + k * 0.5, 0.45, v[idx], 58 if k else 64)
-
-    bassline(bass, s, s.section("A", "B", "A2", "end")[:-1], [(0, 0.9, "R", 1.0), (2, 0.9, "5", 0.8)],
-             note("e2") - 2, 70)
-    bass.note(last, 2, note("a2"), 74)
-
-    v = {"X": 90, "x": 72, "o": 54}
-    clave = {CASTANETS: "X.ooX...X.o.", CLAP: "....x...x..."}
-    groove(drums, s.section("intro")[4:], {CASTANETS: "X...X...X..."}, v)
-    for name in ("A", "B", "A2"):
-        bars = s.section(name)
-        groove(drums, bars[:-1], clave, v)
-        groove(drums, bars[-1:], {CASTANETS: "XoooXoooX...", CLAP: "x...x...x..."}, v)
-    groove(drums, s.section("end")[:3], clave, v)
-    drums.note(last, 0.5, CASTANETS, 96)
-    drums.note(last, 0.5, CLAP, 80)
-    return s
+    for bar in bars:
+        ch = bar.chords[0][2]
+        if voicing == "guitar":
+            v = guitar(ch)[-4:]
+        else:
+            low, high, max_notes = voicing
+            v = voice(ch, low, high, prev, max_notes=max_notes)
+            prev = v
+        for k, idx in enumerate(orders[bar.index % len(orders)]):
+            part.note(bar.start + k * step, length, v[idx], vels[1] if k else vels[0])
 
 
-SONGS = [chill1, champion, champs, easycity, inds_01, humanoid, impact, lastday, scopa, sevilana]
+def roots(part, bars, low, pattern):
+    """Notes on the chord's root (timpani): pattern [(offset, length, interval
+    above the root, velocity)], each at or above low."""
+    for bar in bars:
+        for off, length, interval, vel in pattern:
+            p = in_range(bar.chord_at(off).root + interval, low)
+            part.note(bar.start + off, length, p, vel)
+
+
+def pitch(value):
+    """A MIDI pitch: a number (also written as a string), a drum ('KICK'),
+    or a note name moved by semitones ('a2', 'f4+1', 'd2-2')."""
+    if not isinstance(value, str):
+        return value
+    if value.isdigit():
+        return int(value)
+    if value in DRUM_KEYS:
+        return DRUM_KEYS[value]
+    m = re.fullmatch(r"([a-g][#b]*\d)([+-]\d+)?", value)
+    if not m:
+        raise ValueError(f"not a pitch: {value!r}")
+    return note(m[1]) + int(m[2] or 0)
+
+
+# ---------------------------------------------------------------------------
+# Reading a song's table
+
+
+def parse_form(rows):
+    """['intro: Am | E7', 'A: ...', 'A2: = A', ...] -> [(name, progression)];
+    '= A' repeats section A's chords."""
+    sections = []
+    for row in rows:
+        name, _, progression = row.partition(":")
+        progression = progression.strip()
+        if progression.startswith("="):
+            progression = dict(sections)[progression[1:].strip()]
+        sections.append((name.strip(), progression))
+    return sections
+
+
+def parse_part(row):
+    """'bass: Synth bass, program 38, volume 88, reverb 15, jitter 0' ->
+    ('bass', 'Synth bass', {'program': '38', ...}); a bare word ('swing')
+    maps to ''. A part with 'kit NAME' in place of a program plays the drums
+    on channel 10; the others take channels 1, 2, ... in their order."""
+    key, _, rest = row.partition(":")
+    title, *fields = [f.strip() for f in rest.split(",")]
+    return key.strip(), title, dict((f.split(" ", 1) + [""])[:2] for f in fields)
+
+
+# ---------------------------------------------------------------------------
+# The arranger: a song's table made into a Song
+
+
+class Arranger:
+    """Lays a song out from its table and plays its score, a list of steps
+    written ["method", arguments..., {keyword arguments}]: each runs the
+    method of that name here, with the table's part names, section names and
+    note names made into parts, bars, beats and pitches.
+
+    Bars: section names, each maybe sliced as a list ('intro A B end[:-1]',
+    'A[7::8]'). Beats: a number, or a section's start or one of its bars'
+    ('end', 'A[8]'), maybe moved by whole beats ('end+8', 'A2-2'). A step
+    that takes beats plays at each of several ('A B A2')."""
+
+    def __init__(self, table):
+        self.table = table
+        name = table["name"]
+        self.song = Song(name + ".mid", name, table["tempo"], tuple(table["meter"]), key=tuple(table["key"]),
+                         seed=table["seed"], level_db=table["level_db"])
+        self.song.form(parse_form(table["form"]))
+        self.parts = {}
+        channel = 0
+        for row in table["parts"]:
+            key, title, fields = parse_part(row)
+            if "kit" in fields:
+                on, program = DRUMS, KITS[fields.pop("kit")]
+            else:
+                on, program = channel, int(fields.pop("program"))
+                channel += 1
+            swing = fields.pop("swing", None) is not None
+            volume = int(fields.pop("volume"))
+            part = self.song.part(title, on, program, volume, **{k: int(v) for k, v in fields.items()})
+            part.swing = swing
+            self.parts[key] = part
+        self.notes = {}  # tunes laid out once and played by several parts
+        for kind, *args in table["score"]:
+            kwargs = args.pop() if args and isinstance(args[-1], dict) else {}
+            if kind.startswith("_") or not callable(getattr(Arranger, kind, None)):
+                raise ValueError(f"{name}: no such step {kind!r}")
+            getattr(self, kind)(*args, **kwargs)
+
+    def _bars(self, text):
+        out = []
+        for item in text.split():
+            m = re.fullmatch(r"(\w+)(?:\[(-?\d*):(-?\d*)(?::(\d+))?\])?", item)
+            if not m:
+                raise ValueError(f"not a run of bars: {item!r}")
+            bars = self.song.section(m[1])
+            if m[2] is not None:
+                bars = bars[slice(*(int(g) if g else None for g in m.group(2, 3, 4)))]
+            out.extend(bars)
+        return out
+
+    def _beats(self, where):
+        if not isinstance(where, str):
+            return [where]
+        out = []
+        for item in where.split():
+            m = re.fullmatch(r"([A-Za-z]\w*?)(?:\[(\d+)\])?([+-]\d+)?", item)
+            if not m:
+                raise ValueError(f"not a beat: {item!r}")
+            beat = self.song.section(m[1])[int(m[2])].start if m[2] else self.song.start(m[1])
+            out.append(beat + int(m[3]) if m[3] else beat)
+        return out
+
+    def _at(self, where):
+        (beat,) = self._beats(where)
+        return beat
+
+    def _patterns(self, spec):
+        """A table of patterns by pitch, a name in the table's patterns, or a
+        list of those merged in order."""
+        if isinstance(spec, str):
+            return self._patterns(self.table["patterns"][spec])
+        if isinstance(spec, list):
+            merged = {}
+            for item in spec:
+                merged.update(self._patterns(item))
+            return merged
+        return {pitch(k): v for k, v in spec.items()}
+
+    # -- tempo and key
+    def tempo(self, where, bpm):
+        self.song.tempo(self._at(where), bpm)
+
+    def ramp(self, start, end, bpm, steps=8):
+        self.song.ramp(self._at(start), self._at(end), bpm, steps=steps)
+
+    def key(self, where, sharps, minor=0):
+        self.song.key_change(self._at(where), sharps, minor)
+
+    # -- tunes
+    def tune(self, where, line, by=None, name=None, **kwargs):
+        """A line of the table's tunes (or one written in the step) from a
+        beat: played by a part, kept under a name for others, or both."""
+        notes = melody(self._at(where), self.table["tunes"].get(line, line), self.song.bar_len, **kwargs)
+        if name:
+            self.notes[name] = notes
+        if by:
+            self.parts[by].play(notes)
+
+    def play(self, part, name, **kwargs):
+        self.parts[part].play(self.notes[name], **kwargs)
+
+    def harmony(self, part, name, tonic, mode, below=True, **kwargs):
+        line = harmony(self.song, self.notes[name], scale(tonic, SCALES[mode]), below=below)
+        self.parts[part].play(line, **kwargs)
+
+    # -- accompaniment
+    def pad(self, part, bars, low, high, vel, **kwargs):
+        pad(self.parts[part], self._bars(bars), pitch(low), pitch(high), vel, **kwargs)
+
+    def comp(self, part, bars, rhythm, low, high, vel, **kwargs):
+        comp(self.parts[part], self._bars(bars), rhythm, pitch(low), pitch(high), vel, **kwargs)
+
+    def bass(self, part, bars, pattern, low, vel):
+        if isinstance(pattern, str):
+            pattern = sixteenths(pattern)
+        bassline(self.parts[part], self.song, self._bars(bars), pattern, pitch(low), vel)
+
+    def walk(self, part, bars, low, high, vel):
+        walking(self.parts[part], self.song, self._bars(bars), pitch(low), pitch(high), vel)
+
+    def arp(self, part, bars, step, order, low, high, vel, **kwargs):
+        arp(self.parts[part], self._bars(bars), step, order, pitch(low), pitch(high), vel, **kwargs)
+
+    def figure(self, part, bars, voicing, orders, step, length, vels):
+        if voicing != "guitar":
+            voicing = (pitch(voicing[0]), pitch(voicing[1]), voicing[2])
+        figure(self.parts[part], self._bars(bars), voicing, orders, step, length, vels)
+
+    def strums(self, part, bars, pattern, vel, strum):
+        strums(self.parts[part], self._bars(bars), pattern, vel, strum)
+
+    def roots(self, part, bars, low, pattern):
+        roots(self.parts[part], self._bars(bars), pitch(low), pattern)
+
+    def groove(self, part, bars, patterns, vels=None, dur=0.1, offset=None, length=None, root=None):
+        """Patterns over each bar (or over length beats from offset in it),
+        velocities from the table's hits unless given; with root, the
+        patterns' keys are intervals above the bar's chord root."""
+        patterns, vels = self._patterns(patterns), vels or self.table["hits"]
+        for bar in self._bars(bars):
+            pats = patterns
+            if root is not None:
+                base = in_range(bar.chords[0][2].root, pitch(root))
+                pats = {base + k: v for k, v in patterns.items()}
+            if offset is None:
+                grid(self.parts[part], bar.start, bar.length, pats, vels, dur)
+            else:
+                grid(self.parts[part], bar.start + offset, length, pats, vels, dur)
+
+    # -- single notes and chords
+    def note(self, part, where, length, p, vel):
+        for beat in self._beats(where):
+            self.parts[part].note(beat, length, pitch(p), vel)
+
+    def hits(self, part, where, *notes):
+        """Drums struck together: notes (length, key, velocity)."""
+        for length, key, vel in notes:
+            self.note(part, where, length, key, vel)
+
+    def chord(self, part, where, length, pitches, vel, **kwargs):
+        if isinstance(pitches, str):  # a guitar shape
+            pitches = guitar(Chord(pitches))
+        self.parts[part].chord(self._at(where), length, [pitch(p) for p in pitches], vel, **kwargs)
+
+    def voiced(self, part, where, length, name, low, high, vel, under=(), strum=0.0, **kwargs):
+        """A chord by name, voiced between low and high, over the notes under."""
+        pitches = [pitch(p) for p in under] + voice(Chord(name), pitch(low), pitch(high), **kwargs)
+        self.parts[part].chord(self._at(where), length, pitches, vel, strum=strum)
+
+    def roll(self, part, p, where, length, rate, vel_from, vel_to):
+        roll(self.parts[part], pitch(p), self._at(where), length, rate, vel_from, vel_to)
+
+    def swell(self, part, start, end, value_from, value_to, steps=16):
+        swell(self.parts[part], self._at(start), self._at(end), value_from, value_to, steps=steps)
+
+
+def arrange(table):
+    """The song a table describes, ready to render."""
+    return Arranger(table).song
+
+
+def load_tables(path=os.path.join(os.path.dirname(os.path.abspath(__file__)), "songs.toml")):
+    with open(path, "rb") as f:
+        return tomllib.load(f)["song"]
+
+
+SONGS = [functools.partial(arrange, table) for table in load_tables()]
 
 
 def main(argv):

@@ -230,6 +230,27 @@ class GeneratorParts(unittest.TestCase):
         p.note(1, 0.5, 64, 90)  # same start: merged, the louder wins
         self.assertEqual(s._clean(p), [(0, 480, 60, 80), (480, 960, 64, 90), (480, 1440, 60, 80)])
 
+    def test_a_table_names_bars_beats_and_pitches(self):
+        table = {
+            "name": "t", "tempo": 100, "meter": [3, 4], "key": [0, 0], "seed": 1, "level_db": 0.0,
+            "form": ["intro: C | G", "A: F | C | G7 | C", "A2: = A"],
+            "parts": ["lead: Lead, program 73, volume 90, jitter 0", "drums: Drums, kit room, volume 80"],
+            "score": [["note", "lead", "A[2]+1", 1, "c5", 80],
+                      ["hits", "drums", "intro A2", [0.5, "KICK", 90], [0.5, "RIDE", 70]]],
+        }
+        a = make_songs.Arranger(table)
+        self.assertEqual([b.chords[0][2].name for b in a._bars("A[1:3] A2[::2]")], ["C", "G7", "F", "G7"])
+        self.assertEqual(a._beats("intro A2 A[2]+1 A2-2"), [0.0, 18.0, 13.0, 16.0])
+        self.assertEqual(a.song.sections["A2"], (6, 10))
+        lead, drums = a.song.parts
+        self.assertEqual((lead.channel, lead.program, drums.channel, drums.program), (0, 73, 9, 8))
+        self.assertEqual(lead.notes, [[13.0, 1, 72, 80]])
+        self.assertEqual(sorted((n[0], n[2]) for n in drums.notes), [(0.0, 36), (0.0, 51), (18.0, 36), (18.0, 51)])
+        self.assertEqual([make_songs.pitch(p) for p in ("f4+1", "d2-2", "KICK", "7", 60)], [66, 36, 36, 7, 60])
+        for step in (["nothing", "lead"], ["_bars", "A"]):
+            with self.subTest(step=step[0]), self.assertRaises(ValueError):
+                make_songs.Arranger(dict(table, score=[step]))
+
 
 # ---------------------------------------------------------------------------
 # The committed files.
