@@ -102,18 +102,18 @@ void Form1::buildMenus()
     inglese.append(rules->addItem(QStringLiteral("English")));
 
     options = new tk::Menu(bar, QStringLiteral("&Options"));
-    venti = options->addItem(QStringLiteral("20 cards"));
-    quarantotto = options->addItem(QStringLiteral("48 cards"));
-    ottanta = options->addItem(QStringLiteral("80 cards"));
+    venti = options->addCheckItem(QStringLiteral("20 cards"));
+    quarantotto = options->addCheckItem(QStringLiteral("48 cards"));
+    ottanta = options->addCheckItem(QStringLiteral("80 cards"));
 
     sounds = new tk::Menu(bar, QStringLiteral("&Sounds"));
-    cards = sounds->addItem(QStringLiteral("card rustle"));
+    cards = sounds->addCheckItem(QStringLiteral("card rustle"));
 
     music = new tk::Menu(bar, QStringLiteral("&Music"));
-    nomusic = music->addItem(QStringLiteral("no music"));
-    all = music->addItem(QStringLiteral("sequential mode"));
+    nomusic = music->addCheckItem(QStringLiteral("no music"));
+    all = music->addCheckItem(QStringLiteral("sequential mode"));
     for (const char* caption : songCaptions)
-        canzoni.append(music->addItem(QString::fromLatin1(caption)));
+        canzoni.append(music->addCheckItem(QString::fromLatin1(caption)));
 
     menu_about = tk::addMenuTitle(bar, QStringLiteral("&Info"), this);
 }

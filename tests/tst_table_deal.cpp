@@ -1,6 +1,7 @@
 // The game table as it opens, and the deal: faces, pairs and the card grid.
 #include "table_fixture.h"
 
+#include <QMenu>
 #include <QMenuBar>
 
 using namespace testsupport;
@@ -158,6 +159,56 @@ private slots:
         QCOMPARE(form.canzoni.UBound(), 10);
         for (int i = 1; i <= 10; ++i)
             QCOMPARE(form.canzoni(i).caption(), songs.at(i - 1));
+    }
+
+    // Qt draws a check box beside every checkable entry, checked or not: only the entries
+    // whose handlers set a mark may be checkable. Each entry of every menu is listed, so a
+    // new entry must say which kind it is.
+    void onlyEntriesThatCarryAMarkAreCheckable_data()
+    {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<bool>("checkable");
+        auto row = [](const char* menu, const char* entry, bool checkable) {
+            QTest::newRow(entry) << QString::fromLatin1(menu) << QString::fromLatin1(entry) << checkable;
+        };
+        row("&Rules", "Italiano", false);
+        row("&Rules", "English", false);
+        row("&Options", "20 cards", true);
+        row("&Options", "48 cards", true);
+        row("&Options", "80 cards", true);
+        row("&Sounds", "card rustle", true);
+        row("&Music", "no music", true);
+        row("&Music", "sequential mode", true);
+        for (const char* song : {"Chill1", "Champion", "Champs", "Easycity", "inds_01", "Humanoid", "Impact",
+                                 "Lastday", "Scopa", "Sevilana"})
+            row("&Music", song, true);
+        row("", "&Info", false);
+    }
+    void onlyEntriesThatCarryAMarkAreCheckable()
+    {
+        QFETCH(QString, menu);
+        QFETCH(QString, entry);
+        QFETCH(bool, checkable);
+        Form1& form = openTable();
+        QAction* found = nullptr;
+        int entries = 0;
+        for (QAction* title : form.menuBar()->actions()) {
+            if (!title->menu()) {
+                ++entries;
+                if (menu.isEmpty() && title->text() == entry)
+                    found = title;
+                continue;
+            }
+            for (QAction* action : title->menu()->actions()) {
+                ++entries;
+                if (title->text() == menu && action->text() == entry)
+                    found = action;
+            }
+        }
+        QCOMPARE(entries, 19); // every entry has its row
+        QVERIFY(found);
+        QCOMPARE(found->isCheckable(), checkable);
     }
 
     void pairsShareOnePicture_data()

@@ -150,7 +150,9 @@ private slots:
     {
         QMenuBar bar;
         tk::Menu menu(&bar, QStringLiteral("&Options"));
-        tk::MenuItem* item = menu.addItem(QStringLiteral("20 cards"));
+        tk::MenuItem* item = menu.addCheckItem(QStringLiteral("20 cards"));
+        QVERIFY(item->checkable());
+        QVERIFY(item->action()->isCheckable());
         int clicks = 0;
         connect(item, &tk::MenuItem::Click, this, [&] { ++clicks; });
         item->trigger();
@@ -162,6 +164,28 @@ private slots:
         QVERIFY(item->checked());
         QVERIFY(item->action()->isChecked());
         QCOMPARE(item->caption(), QStringLiteral("20 cards"));
+        item->setChecked(false);
+        item->trigger();
+        QVERIFY(!item->action()->isChecked());
+    }
+
+    void plainMenuEntriesDrawNoCheckBox()
+    {
+        QMenuBar bar;
+        tk::Menu menu(&bar, QStringLiteral("&Rules"));
+        tk::MenuItem* item = menu.addItem(QStringLiteral("Italiano"));
+        tk::MenuItem* title = tk::addMenuTitle(&bar, QStringLiteral("&Info"), &bar);
+        for (tk::MenuItem* entry : {item, title}) {
+            int clicks = 0;
+            connect(entry, &tk::MenuItem::Click, this, [&] { ++clicks; });
+            QVERIFY(!entry->checkable());
+            QVERIFY(!entry->action()->isCheckable());
+            entry->trigger();
+            entry->trigger();
+            QCOMPARE(clicks, 2);
+            QVERIFY(!entry->checked());
+            QVERIFY(!entry->action()->isChecked());
+        }
     }
 
     void menuArraysKeepTheirIndices()

@@ -9,15 +9,19 @@ class QMenuBar;
 
 namespace tk {
 
-// A menu entry with its caption ("&" marks the access letter) and check mark. The mark
-// is the handlers' to set: a click never toggles it by itself.
+// A menu entry with its caption ("&" marks the access letter). An entry made to carry a
+// check mark shows one when its handler sets it: a click never toggles it by itself. The
+// other entries draw no check box at all.
 class MenuItem : public QObject {
     Q_OBJECT
 public:
-    MenuItem(QAction* action, QObject* parent);
+    enum class Mark { None, Checkable };
+    MenuItem(QAction* action, QObject* parent, Mark mark = Mark::None);
 
     QString caption() const;
+    bool checkable() const;
     bool checked() const { return m_checked; }
+    // Only for an entry that carries a check mark.
     void setChecked(bool checked);
     QAction* action() const { return m_action; }
     // Chooses the entry as the player would.
@@ -36,7 +40,10 @@ class Menu : public QObject {
     Q_OBJECT
 public:
     Menu(QMenuBar* bar, const QString& caption);
+    // An entry that never shows a check mark.
     MenuItem* addItem(const QString& caption);
+    // An entry whose handlers set and clear its check mark.
+    MenuItem* addCheckItem(const QString& caption);
     QMenu* menu() const { return m_menu; }
 
 private:
