@@ -1,6 +1,16 @@
 // The rules and info boxes: at most one is shown; each command shows its box or hides it.
 #include "table_fixture.h"
 
+#include "toolkit/colour.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QFontInfo>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QTemporaryFile>
+#include <QTextBlock>
+
 using namespace testsupport;
 using coppix::Form1;
 
@@ -115,6 +125,56 @@ private slots:
         QCOMPARE(text.count(QLatin1Char('\n')), text.count(QStringLiteral("\r\n")));
     }
 
+    // Each rules text is read whole at 1024 x 768 and larger: no line below the box, no
+    // scroll bar. This test's screen is 1024 x 768, where the window places the box itself;
+    // for larger screens the box is placed as the window would place it there.
+    void rulesTextsFitTheirBoxes_data()
+    {
+        QTest::addColumn<QSize>("screen");
+        QTest::addColumn<int>("box");
+        for (const QSize screen : {QSize(1024, 768), QSize(1152, 864), QSize(1280, 1024), QSize(1920, 1080)}) {
+            const QString size = QStringLiteral("%1x%2").arg(screen.width()).arg(screen.height());
+            QTest::newRow(qPrintable(size + QStringLiteral(", Italian"))) << screen << 1;
+            QTest::newRow(qPrintable(size + QStringLiteral(", English"))) << screen << 2;
+        }
+    }
+    void rulesTextsFitTheirBoxes()
+    {
+        QFETCH(QSize, screen);
+        QFETCH(int, box);
+        QCOMPARE(form->screen()->geometry().size(), QSize(1024, 768));
+        QVERIFY2(QFontInfo(form->Text1.font()).family() == QLatin1String("Liberation Sans Narrow"),
+                 "the stand-in font is not installed (fonts-liberation)");
+        if (box == 1)
+            form->italiano_Click(1);
+        else
+            form->inglese_Click(2);
+        tk::TextBox& text = box == 1 ? form->Text1 : form->Text2;
+        QVERIFY(text.Visible());
+        const coppix::TableLayout layout =
+            coppix::tableLayout(screen.width(), screen.height() - form->menuBar()->sizeHint().height());
+        if (screen == QSize(1024, 768))
+            QCOMPARE(text.geometry(), QRect(tk::toPixel(layout.rulesLeft), tk::toPixel(layout.rulesTop),
+                                            tk::toPixel(layout.rulesWidth), tk::toPixel(layout.rulesHeight)));
+        else
+            text.Move(layout.rulesLeft, layout.rulesTop, layout.rulesWidth, layout.rulesHeight);
+        QCoreApplication::processEvents();
+
+        // The height of the document as laid out in the box, every line of every paragraph.
+        QTextDocument* document = text.document();
+        QAbstractTextDocumentLayout* laidOut = document->documentLayout();
+        double height = 2 * document->documentMargin();
+        int lines = 0;
+        for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+            height += laidOut->blockBoundingRect(block).height();
+            lines += block.layout()->lineCount();
+        }
+        const int room = text.viewport()->height();
+        QVERIFY2(height <= room, qPrintable(QStringLiteral("%1 lines, %2 px in a box of %3 px")
+                                                .arg(lines).arg(height).arg(room)));
+        QCOMPARE(text.verticalScrollBar()->maximum(), 0);
+    }
+
     void infoBoxShowsTheStartScreensText()
     {
         QCOMPARE(form->Text3.text(), fixture->start->Text4.text());
@@ -122,5 +182,20 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestBoxes)
+// The screen is 1024 x 768 (the offscreen platform's own is 800 x 600), unless the platform
+// was chosen with options of its own.
+int main(int argc, char** argv)
+{
+    QTemporaryFile screens;
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen" && screens.open()) {
+        screens.write(R"({"screens": [{"name": "screen", "x": 0, "y": 0, "width": 1024, "height": 768,
+                          "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+        screens.flush();
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screens.fileName()));
+    }
+    QApplication app(argc, argv);
+    TestBoxes test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_boxes.moc"

@@ -8,9 +8,28 @@
 
 namespace tk {
 
+namespace {
+// "MS Sans Serif" is seldom installed here. Its stand-in must be as narrow as it is: the
+// rules texts are written to fill their boxes in it, and the common sans faces (DejaVu
+// Sans, Liberation Sans) are wide enough to push two lines or more past the bottom of a
+// box. Liberation Sans Narrow (fonts-liberation) keeps the words of a line together.
+QString standInFor(const QString& family)
+{
+    if (family.compare(QLatin1String("MS Sans Serif"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("Liberation Sans Narrow");
+    return {};
+}
+} // namespace
+
 QFont designFont(const QString& family, double points, bool bold, bool italic)
 {
-    QFont font(family);
+    QFont font;
+    // The design's family where it is installed, else its stand-in, else any sans serif.
+    QStringList families{family};
+    const QString standIn = standInFor(family);
+    if (!standIn.isEmpty())
+        families << standIn;
+    font.setFamilies(families);
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(pointsToPixels(points));
     font.setBold(bold);

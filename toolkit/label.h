@@ -36,7 +36,8 @@ private:
     ClickTracker m_click;
 };
 
-// Fonts of the game's design, with a sans-serif stand-in where the family is missing.
+// Fonts of the game's design, with a stand-in of like widths where the family is missing
+// ("MS Sans Serif": Liberation Sans Narrow), and any sans serif where that is missing too.
 QFont designFont(const QString& family, double points, bool bold = false, bool italic = false);
 
 } // namespace tk
