@@ -4,7 +4,8 @@
 
 namespace coppix {
 // Reads the start screen's picture; a null image, and the reason in *error, when the file
-// is missing or is no picture that can be read.
+// is missing, cannot be opened (the system's reason), is not a regular file, or is no
+// picture that can be read. Of a JPEG file cut short, the part never read is transparent.
 QImage loadStartPicture(const QString& file, QString* error = nullptr);
 // The same from bytes already read (a file's content).
 QImage decodeStartPicture(const QByteArray& bytes, QString* error = nullptr);
