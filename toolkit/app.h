@@ -3,8 +3,8 @@
 
 namespace tk {
 
-// The program folder: where the executable lies, without a trailing separator.
-// Tests may point it elsewhere.
+// The program folder: where the executable lies, without a trailing separator; empty when
+// it cannot be found, and then every file in it is none (empty). Tests may point it elsewhere.
 class App {
 public:
     static QString Path();
