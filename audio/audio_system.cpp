@@ -70,6 +70,7 @@ bool AudioSystem::start()
 
 bool AudioSystem::tryOpenDriver()
 {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1"); // SIGINT and SIGTERM are the game's (tk::StopSignals)
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
     if (Mix_OpenAudio(kSampleRate, AUDIO_S16SYS, 2, kBufferFrames) != 0) {

@@ -1,6 +1,7 @@
 // The start screen: its layout and look, the info box, the hover colours, and the ways
 // into the game and out of the program.
 #include "audio/audio_system.h"
+#include "start/program.h"
 #include "start/start_picture.h"
 #include "table_fixture.h"
 #include "toolkit/colour.h"
@@ -15,6 +16,7 @@
 #include <QtEndian>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <future>
@@ -319,6 +321,24 @@ private slots:
         QCOMPARE(fixture->endings, 1);
         QCOMPARE(table.MMC1.mode(), audio::MediaDevice::Mode::Closed);
         QCOMPARE(table.MMCw.mode(), audio::MediaDevice::Mode::Closed);
+        QVERIFY(!start->loaded());
+    }
+
+    // A stop signal leaves as "Quit" does: the table and its two sound devices closed, both
+    // windows unloaded, the program ended once, with 128 + the signal's number.
+    // (The handlers are installed once per program, so this is the only test that does it.)
+    void stopSignalLeavesAsQuitDoes()
+    {
+        open();
+        coppix::Form1& table = fixture->play();
+        QVERIFY(table.MMC1.mode() != audio::MediaDevice::Mode::Closed);
+        coppix::endOnStopSignals(*start);
+        QCOMPARE(std::raise(SIGTERM), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(fixture->endings, 1, 1000);
+        QCOMPARE(tk::Program::exitStatus(), 128 + SIGTERM);
+        QCOMPARE(table.MMC1.mode(), audio::MediaDevice::Mode::Closed);
+        QCOMPARE(table.MMCw.mode(), audio::MediaDevice::Mode::Closed);
+        QVERIFY(!table.loaded());
         QVERIFY(!start->loaded());
     }
 

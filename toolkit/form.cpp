@@ -15,6 +15,7 @@ namespace tk {
 namespace {
 Form* s_active = nullptr;
 bool s_ended = false;
+int s_exitStatus = 0;
 std::function<void()>& endAction()
 {
     static std::function<void()> action;
@@ -197,16 +198,21 @@ void Program::End()
     if (endAction())
         endAction()();
     else
-        QCoreApplication::exit(0);
+        QCoreApplication::exit(s_exitStatus);
 }
 
 bool Program::ended() { return s_ended; }
 
 void Program::setEndAction(std::function<void()> action) { endAction() = std::move(action); }
 
+void Program::setExitStatus(int status) { s_exitStatus = status; }
+
+int Program::exitStatus() { return s_exitStatus; }
+
 void Program::reset()
 {
     s_ended = false;
+    s_exitStatus = 0;
     s_active = nullptr;
 }
 

@@ -100,8 +100,11 @@ class Program {
 public:
     static void End();
     static bool ended();
-    // Tests replace what ending does (normally: leave the event loop with status 0).
+    // Tests replace what ending does (normally: leave the event loop with the exit status).
     static void setEndAction(std::function<void()> action);
+    // The status the program ends with: 0 unless set (128 + n when signal n ends it).
+    static void setExitStatus(int status);
+    static int exitStatus();
     static void reset();
 };
 

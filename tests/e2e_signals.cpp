@@ -1,0 +1,101 @@
+// SIGTERM and SIGINT (a desktop's logout, `kill`, `timeout`, Ctrl+C) end the real program at
+// any time, within a second, with the shell's status for a program a signal ended.
+#include "x11/game.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+#include <csignal>
+
+using namespace e2e;
+
+namespace {
+constexpr int screenW = 1024, screenH = 768;
+
+// The loudest sample SDL's disk driver has written from a given byte on.
+int peakFrom(const QString& raw, qint64 offset)
+{
+    QFile out(raw);
+    if (!out.open(QIODevice::ReadOnly) || !out.seek(offset))
+        return 0;
+    const QByteArray data = out.readAll();
+    int peak = 0;
+    for (qsizetype i = 0; i + 1 < data.size(); i += 2)
+        peak = qMax(peak, qAbs(int(qFromLittleEndian<qint16>(data.constData() + i))));
+    return peak;
+}
+qint64 sizeOf(const QString& file) { return QFileInfo(file).size(); }
+} // namespace
+
+class TestSignals : public QObject {
+    Q_OBJECT
+
+private slots:
+    void signalEndsTheProgram_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<int>("signal");
+        for (const char* where : {"start screen", "table, no music", "table, a song playing"}) {
+            QTest::newRow(qPrintable(QStringLiteral("%1, SIGTERM").arg(QLatin1String(where)))) << QString::fromLatin1(where) << SIGTERM;
+            QTest::newRow(qPrintable(QStringLiteral("%1, SIGINT").arg(QLatin1String(where)))) << QString::fromLatin1(where) << SIGINT;
+        }
+    }
+    void signalEndsTheProgram()
+    {
+        QFETCH(QString, where);
+        QFETCH(int, signal);
+        xsession::Display x(screenW, screenH);
+        QVERIFY2(x.ok(), "Xvfb did not start");
+        QTemporaryDir folder;
+        const QString raw = folder.filePath(QStringLiteral("out.raw"));
+        QProcessEnvironment env = x.environment();
+        env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("disk"));
+        env.insert(QStringLiteral("SDL_DISKAUDIOFILE"), raw);
+        QProcess game;
+        game.setProcessEnvironment(env);
+        game.setProcessChannelMode(QProcess::ForwardedChannels);
+        game.start(QStringLiteral(COPPIX_BINARY), {});
+        QVERIFY(game.waitForStarted(5000));
+        QVERIFY2(x.waitForWindow(startTitle, 10000), "no start screen");
+        QTest::qWait(300);
+
+        if (where != QLatin1String("start screen")) {
+            Table table;
+            CHECKED(pressPlay(x, startPoints(screenW, screenH), table));
+            // The first song starts with the table: it is heard before the signal comes.
+            QTRY_VERIFY_WITH_TIMEOUT(peakFrom(raw, 0) > 1000, 8000);
+            if (where == QLatin1String("table, no music")) {
+                // "no music", the first entry of the Music menu.
+                QVERIFY(x.xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(table.window)}));
+                QVERIFY(x.xdotool({QStringLiteral("key"), QStringLiteral("alt+m")}));
+                QTest::qWait(300);
+                QVERIFY(x.xdotool({QStringLiteral("key"), QStringLiteral("Return")}));
+                QTest::qWait(500);
+                const qint64 silentFrom = sizeOf(raw);
+                QTest::qWait(500);
+                QCOMPARE(peakFrom(raw, silentFrom), 0);
+            } else {
+                const qint64 from = sizeOf(raw);
+                QTRY_VERIFY_WITH_TIMEOUT(peakFrom(raw, from) > 1000, 3000);
+            }
+        }
+
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(::kill(pid_t(game.processId()), signal), 0);
+        const bool ended = game.waitForFinished(5000);
+        const qint64 ms = clock.elapsed();
+        if (!ended)
+            game.kill();
+        QVERIFY2(ended, "the program did not end");
+        QVERIFY2(ms < 1000, qPrintable(QStringLiteral("it took %1 ms").arg(ms)));
+        // Ended by its own way out, not killed: the status says which signal.
+        QCOMPARE(game.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(game.exitCode(), 128 + signal);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSignals)
+#include "e2e_signals.moc"
