@@ -5,22 +5,11 @@
 #include "table/form1.h"
 #include "toolkit/app.h"
 #include "toolkit/colour.h"
+#include "toolkit/look.h"
 
 #include <cstdio>
 
 namespace coppix {
-
-namespace {
-constexpr QSize smallLabelSize(74, 37);
-constexpr QSize playLabelSize(153, 33);
-constexpr QSize infoBoxSize(193, 112);
-
-void designLabel(tk::Label& label)
-{
-    label.setForeColor(tk::Yellow);
-    label.setFontSpec(QStringLiteral("MS Sans Serif"), 18, true);
-}
-} // namespace
 
 StartLayout startLayout(float W, float H)
 {
@@ -54,18 +43,18 @@ frmmain::frmmain()
     setCaption(QStringLiteral("VErdanticoPRess  -  Coppix"));
     setBackColor(darkGreen);
     setIconPicture(assets::iconPath());
-    setFont(tk::designFont(QStringLiteral("MS Sans Serif"), 24, true, true));
+    setFont(tk::look::font(24, true, true));
 
     for (tk::Label* label : {&lblInfo, &lblplay, &lblquit})
-        designLabel(*label);
-    lblInfo.setGeometry(QRect(QPoint(80, 456), smallLabelSize));
-    lblplay.setGeometry(QRect(QPoint(280, 456), playLabelSize));
-    lblquit.setGeometry(QRect(QPoint(528, 456), smallLabelSize));
+        tk::look::styleLabel(*label);
+    lblInfo.setGeometry(QRect(QPoint(80, 456), tk::look::labelSize));
+    lblplay.setGeometry(QRect(QPoint(280, 456), tk::look::playLabelSize));
+    lblquit.setGeometry(QRect(QPoint(528, 456), tk::look::labelSize));
 
-    Text4.setGeometry(QRect(QPoint(464, 240), infoBoxSize));
-    Text4.setBackColor(0x00C0FFFF);
+    Text4.setGeometry(QRect(QPoint(464, 240), tk::look::infoBoxSize));
+    Text4.setBackColor(tk::look::boxYellow);
     Text4.setForeColor(0x00000000);
-    Text4.setFont(tk::designFont(QStringLiteral("MS Sans Serif"), 7.8));
+    Text4.setFont(tk::look::font(7.8));
     Text4.setText(infoText());
     Text4.hide();
 

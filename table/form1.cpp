@@ -4,6 +4,7 @@
 #include "assets/pictures.h"
 #include "table/rules_texts.h"
 #include "toolkit/colour.h"
+#include "toolkit/look.h"
 
 #include <QMenuBar>
 
@@ -15,8 +16,6 @@ const char* const songCaptions[] = {"Chill1", "Champion", "Champs", "Easycity", 
 
 // Sizes of the design, in pixels.
 constexpr int cardPrototypeSide = 116;
-constexpr QRect infoBoxDesign(0, 0, 193, 112);
-constexpr QSize exitLabelSize(74, 37);
 constexpr QRect musicStripDesign(384, 128, 64, 18);
 
 void designBacks(tk::ImageArray& backs, int cardCountOfSet)
@@ -32,7 +31,7 @@ void designBacks(tk::ImageArray& backs, int cardCountOfSet)
 void designRulesBox(tk::TextBox& box, const QString& text)
 {
     box.setBackColor(Form1::boxYellow);
-    box.setFont(tk::designFont(QStringLiteral("MS Sans Serif"), 9.6));
+    box.setFont(tk::look::font(9.6));
     box.setText(text);
     box.hide();
 }
@@ -48,7 +47,7 @@ Form1::Form1(tk::Form* startScreen, const tk::TextBox* startInfo)
     setBackColor(tableBlue);
     setIconPicture(assets::iconPath());
     // The window's own font, which the info box uses.
-    setFont(tk::designFont(QStringLiteral("MS Sans Serif"), 8));
+    setFont(tk::look::font(8));
 
     Img.element0().setStretch(true);
     Img.element0().resize(cardPrototypeSide, cardPrototypeSide);
@@ -60,12 +59,11 @@ Form1::Form1(tk::Form* startScreen, const tk::TextBox* startInfo)
     designRulesBox(Text1, rules::italian());
     designRulesBox(Text2, rules::english());
     Text3.setBackColor(boxYellow);
-    Text3.setGeometry(infoBoxDesign);
+    Text3.setGeometry(QRect(QPoint(0, 0), tk::look::infoBoxSize));
     Text3.hide();
 
-    lblquit.setForeColor(tk::Yellow);
-    lblquit.setFontSpec(QStringLiteral("MS Sans Serif"), 18, true);
-    lblquit.resize(exitLabelSize);
+    tk::look::styleLabel(lblquit);
+    lblquit.resize(tk::look::labelSize);
 
     Timer1.setEnabled(false);
     Timer1.setInterval(1000);

@@ -4,6 +4,7 @@
 #include "toolkit/form.h"
 #include "toolkit/image_array.h"
 #include "toolkit/label.h"
+#include "toolkit/look.h"
 #include "toolkit/menu.h"
 #include "toolkit/random.h"
 #include "toolkit/text_box.h"
@@ -110,7 +111,7 @@ public:
     QString songFile(int index, const QString& extension) const;
 
     static constexpr std::uint32_t tableBlue = 0x00FF0000;
-    static constexpr std::uint32_t boxYellow = 0x00C0FFFF;
+    static constexpr std::uint32_t boxYellow = tk::look::boxYellow;
 
 protected:
     void Form_Load() override;

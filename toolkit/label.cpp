@@ -2,6 +2,7 @@
 
 #include "toolkit/colour.h"
 #include "toolkit/control.h"
+#include "toolkit/look.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -15,7 +16,7 @@ namespace {
 // box. Liberation Sans Narrow (fonts-liberation) keeps the words of a line together.
 QString standInFor(const QString& family)
 {
-    if (family.compare(QLatin1String("MS Sans Serif"), Qt::CaseInsensitive) == 0)
+    if (family.compare(QLatin1String(look::fontFamily), Qt::CaseInsensitive) == 0)
         return QStringLiteral("Liberation Sans Narrow");
     return {};
 }
