@@ -23,6 +23,17 @@ namespace {
 // the audio thread never sees the mailbox go away under it.
 std::atomic<QObject*> g_mailbox{nullptr};
 
+// The music clock, shared with the post-mix hook on the audio thread.
+struct MusicClock {
+    std::atomic<bool> counting{false};
+    std::atomic<qint64> mixedFrames{0};
+    std::atomic<qint64> endFrame{0};
+    std::atomic<quint64> play{0};
+    std::atomic<bool> reported{false};
+    int frameBytes = 4;  // set before the hook is installed
+};
+MusicClock g_musicClock;
+
 // SDL keeps per-thread state (its error message) that it frees by itself only on threads
 // it created: free it after each job on the loader thread, which is Qt's.
 void releaseSdlThreadState()
@@ -62,8 +73,16 @@ bool AudioSystem::start()
     m_loader = new QThreadPool;
     m_loader->setMaxThreadCount(1);
     g_mailbox.store(m_mailbox);
+    int rate = kSampleRate;
+    Uint16 format = AUDIO_S16SYS;
+    int channels = 2;
+    if (Mix_QuerySpec(&rate, &format, &channels) != 0 && rate > 0 && channels > 0) {
+        m_mixRate = rate;
+        g_musicClock.frameBytes = channels * int(SDL_AUDIO_BITSIZE(format) / 8);
+    }
     Mix_ChannelFinished(&AudioSystem::channelFinishedHook);
     Mix_HookMusicFinished(&AudioSystem::musicFinishedHook);
+    Mix_SetPostMix(&AudioSystem::postMixHook, nullptr);
     m_state = State::Running;
     return true;
 }
@@ -109,9 +128,11 @@ void AudioSystem::shutdown()
         device->close();
 
     if (m_state == State::Running) {
+        Mix_SetPostMix(nullptr, nullptr);
         Mix_HookMusicFinished(nullptr);
         Mix_ChannelFinished(nullptr);
         g_mailbox.store(nullptr);
+        g_musicClock.counting.store(false);
         {
             // Songs still waiting for the loader are not wanted any more.
             std::lock_guard lock(m_loadedMutex);
@@ -245,6 +266,25 @@ void AudioSystem::freeMusic(Mix_Music* music)
         Mix_FreeMusic(music);
 }
 
+void AudioSystem::armMusicClock(quint64 play, qint64 endMs)
+{
+    g_musicClock.counting.store(false);
+    g_musicClock.mixedFrames.store(0);
+    g_musicClock.endFrame.store(endMs * m_mixRate / 1000);
+    g_musicClock.play.store(play);
+    g_musicClock.reported.store(false);
+}
+
+void AudioSystem::countMusic(bool on)
+{
+    g_musicClock.counting.store(on);
+}
+
+bool AudioSystem::musicClockAtEnd() const
+{
+    return g_musicClock.mixedFrames.load() >= g_musicClock.endFrame.load();
+}
+
 void AudioSystem::musicLoaded(quint64 ticket)
 {
     Mix_Music* music = nullptr;
@@ -273,6 +313,12 @@ void AudioSystem::musicFinished()
         m_musicOwner->musicFinishedInMixer();
 }
 
+void AudioSystem::musicMixedToItsEnd(quint64 play)
+{
+    if (m_musicOwner)
+        m_musicOwner->musicMixedToItsEnd(play);
+}
+
 void AudioSystem::channelFinished(int channel)
 {
     if (channel >= 0 && channel < int(m_channelOwners.size()) && m_channelOwners[size_t(channel)])
@@ -291,6 +337,22 @@ void AudioSystem::channelFinishedHook(int channel)
     if (QObject* mailbox = g_mailbox.load())
         QMetaObject::invokeMethod(
             mailbox, [channel] { AudioSystem::instance().channelFinished(channel); }, Qt::QueuedConnection);
+}
+
+// After every buffer the mixer has filled (on the audio thread, SDL's audio lock held, so
+// never at the same time as a play, pause or halt): the frames of a counting song.
+void AudioSystem::postMixHook(void*, unsigned char*, int length)
+{
+    MusicClock& clock = g_musicClock;
+    if (!clock.counting.load() || clock.frameBytes <= 0)
+        return;
+    const qint64 mixed = clock.mixedFrames.fetch_add(length / clock.frameBytes) + length / clock.frameBytes;
+    if (mixed < clock.endFrame.load() || clock.reported.exchange(true))
+        return;
+    const quint64 play = clock.play.load();
+    if (QObject* mailbox = g_mailbox.load())
+        QMetaObject::invokeMethod(
+            mailbox, [play] { AudioSystem::instance().musicMixedToItsEnd(play); }, Qt::QueuedConnection);
 }
 
 } // namespace audio

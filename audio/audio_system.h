@@ -14,6 +14,11 @@
 // that halts). The hooks here only post a call to the GUI thread; all other work with
 // SDL_mixer happens on the GUI thread, except for loading and freeing songs, which runs on
 // a worker thread of our own (FluidSynth reads its soundfont at every load).
+//
+// The song in the mixer has a clock of its own: a post-mix hook counts the frames mixed
+// while the song plays (not while it is paused), and posts once when the count reaches
+// the end the device set. So a song ends when its audio has been mixed, on any driver,
+// however far the output runs behind the wall clock.
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -71,17 +76,27 @@ private:
     quint64 loadMusic(MediaDevice* device, const QByteArray& bytes);  // a ticket
     void cancelLoad(quint64 ticket);
     void freeMusic(_Mix_Music* music);
+    // The music clock. Arm before the song starts in the mixer (play: the device's play
+    // generation, echoed back with the end; endMs: from the start of the song), then count
+    // while it plays. counting(false) before a pause or halt, counting(true) after a start
+    // or resume: an error of a buffer at most, always on the side of a later end.
+    void armMusicClock(quint64 play, qint64 endMs);
+    void countMusic(bool on);
+    bool musicClockAtEnd() const;
 
     // Posted from the hooks and the loader.
     void musicFinished();
     void channelFinished(int channel);
     void musicLoaded(quint64 ticket);
+    void musicMixedToItsEnd(quint64 play);
 
     static void musicFinishedHook();
     static void channelFinishedHook(int channel);
+    static void postMixHook(void* data, unsigned char* stream, int length);
 
     State m_state = State::NotStarted;
     QString m_driver;
+    int m_mixRate = kSampleRate;  // frames a second, as the mixer was opened
     QObject* m_mailbox = nullptr;     // receives the posted calls, lives on the GUI thread
     QThreadPool* m_loader = nullptr;  // one thread: loads and frees songs in order
 

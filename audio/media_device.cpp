@@ -160,10 +160,12 @@ void MediaDevice::pause()
         m_playedMs = positionMs();
         m_clock.invalidate();
         if (m_inMixer) {
-            if (m_kind == Kind::Wav)
+            if (m_kind == Kind::Wav) {
                 Mix_Pause(m_channel);
-            else
+            } else {
+                AudioSystem::instance().countMusic(false);  // a paused song does not advance
                 Mix_PauseMusic();
+            }
         }
     }
     setMode(Mode::Paused);
@@ -216,8 +218,13 @@ void MediaDevice::beginSound()
     m_playedMs = 0;
     if (m_kind == Kind::Wav && m_chunk)
         m_inMixer = Mix_PlayChannel(m_channel, m_chunk, 0) == m_channel;
-    else if (m_kind == Kind::Midi && m_music)
+    else if (m_kind == Kind::Midi && m_music) {
+        AudioSystem& system = AudioSystem::instance();
+        system.armMusicClock(m_playGeneration, m_lengthMs);
         m_inMixer = Mix_PlayMusic(m_music, 0) == 0;
+        if (m_inMixer)
+            system.countMusic(true);
+    }
     // Without the mixer the clock alone plays the sound, silently.
     m_clock.start();
     armEndTimer();
@@ -226,10 +233,12 @@ void MediaDevice::beginSound()
 void MediaDevice::resumeSound()
 {
     if (m_inMixer) {
-        if (m_kind == Kind::Wav)
+        if (m_kind == Kind::Wav) {
             Mix_Resume(m_channel);
-        else
+        } else {
             Mix_ResumeMusic();
+            AudioSystem::instance().countMusic(true);
+        }
     }
     m_clock.start();
     armEndTimer();
@@ -237,11 +246,16 @@ void MediaDevice::resumeSound()
 
 void MediaDevice::armEndTimer()
 {
-    // A WAV in the mixer is ended by the mixer, when its last sample has been played. A
-    // song is ended by the clock, which knows its length; FluidSynth's end comes late.
-    if (m_kind == Kind::Wav && m_inMixer)
-        return;
+    // A sound in the mixer is ended by the mixer: a WAV when its last sample has been
+    // mixed, a song when the music clock reaches its length (FluidSynth's own end comes
+    // late). A song whose end was reached just as it was paused ends at the resume.
+    // Outside the mixer the device's clock plays the sound.
     m_timerGeneration = m_playGeneration;
+    if (m_inMixer) {
+        if (m_kind == Kind::Midi && AudioSystem::instance().musicClockAtEnd())
+            m_endTimer.start(0);
+        return;
+    }
     m_endTimer.start(int(std::clamp<qint64>(m_lengthMs - positionMs(), 0, INT_MAX)));
 }
 
@@ -254,10 +268,12 @@ void MediaDevice::haltSound()
         // The halt calls the finished-hook at once; what it posts finds this device no
         // longer playing that sound.
         m_inMixer = false;
-        if (m_kind == Kind::Wav)
+        if (m_kind == Kind::Wav) {
             Mix_HaltChannel(m_channel);
-        else
+        } else {
+            AudioSystem::instance().countMusic(false);
             Mix_HaltMusic();
+        }
     }
     m_soundStarted = false;
     m_playedMs = 0;
@@ -313,6 +329,14 @@ void MediaDevice::channelFinishedInMixer()
 void MediaDevice::musicFinishedInMixer()
 {
     if (m_kind == Kind::Midi && m_inMixer && m_mode != Mode::Stopped && !Mix_PlayingMusic())
+        finishNaturally();
+}
+
+// The music clock has counted the song's length: posted once per play, so it counts only
+// for the play it was armed for, while it plays on.
+void MediaDevice::musicMixedToItsEnd(quint64 play)
+{
+    if (m_kind == Kind::Midi && m_inMixer && play == m_playGeneration && m_mode == Mode::Playing)
         finishNaturally();
 }
 

@@ -15,9 +15,11 @@
 //   "stop", another "open", a restart (rewind, then "play"), or by another device taking
 //   the music over reports nothing at all.
 // - A song's end is known from the file (its last note-off) and is reported, and the song
-//   halted, kMidiReleaseMs after it, by the device's own clock: FluidSynth itself only
-//   notices the end when the last voices have died away, seconds later. Whichever of the
-//   two ends comes first counts, once.
+//   halted, kMidiReleaseMs after it, as counted in frames the mixer has mixed of the song
+//   (not by the wall clock: an output that runs behind real time would lose the last
+//   chord): FluidSynth itself only notices the end when the last voices have died away,
+//   seconds later. Whichever of the two ends comes first counts, once. A song that plays
+//   without the mixer (no audio, or a song SDL_mixer would not take) ends by the clock.
 // - A play that ran to its end leaves the device stopped at the beginning, so the next
 //   "play" plays the whole sound again.
 // - SDL_mixer has a single music stream: one device at a time holds a song. A device that
@@ -109,6 +111,7 @@ private:
 
     // Called by AudioSystem on the GUI thread.
     void musicFinishedInMixer();
+    void musicMixedToItsEnd(quint64 play);
     void channelFinishedInMixer();
     void musicLoaded(quint64 ticket, _Mix_Music* music);
 
@@ -136,7 +139,7 @@ private:
     bool m_rewind = false;        // the next play starts at the beginning
     qint64 m_playedMs = 0;        // position when the clock last stopped
     QElapsedTimer m_clock;        // runs while the sound plays
-    QTimer m_endTimer;
+    QTimer m_endTimer;            // the end of a play outside the mixer
 
     bool m_wait = false;
     qint32 m_updateInterval = 0;
