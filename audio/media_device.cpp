@@ -1,11 +1,8 @@
 #include "audio/media_device.h"
 
 #include "audio/audio_system.h"
-#include "audio/control_strip.h"
 #include "audio/file_check.h"
 #include "audio/file_lookup.h"
-
-#include <QWidget>
 
 #include <SDL_mixer.h>
 
@@ -14,7 +11,7 @@
 
 namespace audio {
 
-MediaDevice::MediaDevice(QWidget* stripParent, QObject* parent) : QObject(parent)
+MediaDevice::MediaDevice(QObject* parent) : QObject(parent)
 {
     m_endTimer.setSingleShot(true);
     m_endTimer.setTimerType(Qt::PreciseTimer);
@@ -22,14 +19,6 @@ MediaDevice::MediaDevice(QWidget* stripParent, QObject* parent) : QObject(parent
         if (m_timerGeneration == m_playGeneration && m_mode == Mode::Playing)
             finishNaturally();
     });
-    if (stripParent) {
-        m_strip = new ControlStrip(stripParent);
-        m_strip->hide();
-        m_strip->setGeometry(m_stripGeometry);
-        connect(m_strip, &ControlStrip::playClicked, this, [this] { setCommand(QStringLiteral("play")); });
-        connect(m_strip, &ControlStrip::pauseClicked, this, [this] { setCommand(QStringLiteral("pause")); });
-        connect(m_strip, &ControlStrip::stopClicked, this, [this] { setCommand(QStringLiteral("stop")); });
-    }
     // Registering touches no sound hardware: that waits for the first open.
     AudioSystem::instance().attach(this);
 }
@@ -38,7 +27,6 @@ MediaDevice::~MediaDevice()
 {
     close();
     AudioSystem::instance().detach(this);
-    delete m_strip.data();
 }
 
 void MediaDevice::setFileName(const QString& path)
@@ -76,20 +64,6 @@ void MediaDevice::setWait(bool wait)
 void MediaDevice::setUpdateInterval(qint32 ms)
 {
     m_updateInterval = ms;
-}
-
-void MediaDevice::setVisible(bool visible)
-{
-    m_visible = visible;
-    if (m_strip)
-        m_strip->setVisible(visible);
-}
-
-void MediaDevice::setStripGeometry(const QRect& r)
-{
-    m_stripGeometry = r;
-    if (m_strip)
-        m_strip->setGeometry(r);
 }
 
 // ------------------------------------------------------------------------------- commands
@@ -294,23 +268,10 @@ qint64 MediaDevice::positionMs() const
 
 void MediaDevice::setMode(Mode mode)
 {
-    m_mode = mode;
-    if (!m_strip)
+    if (mode == m_mode)
         return;
-    switch (mode) {
-    case Mode::Closed:
-        m_strip->setState(ControlStrip::State::Closed);
-        break;
-    case Mode::Stopped:
-        m_strip->setState(ControlStrip::State::Stopped);
-        break;
-    case Mode::Playing:
-        m_strip->setState(ControlStrip::State::Playing);
-        break;
-    case Mode::Paused:
-        m_strip->setState(ControlStrip::State::Paused);
-        break;
-    }
+    m_mode = mode;
+    emit modeChanged(mode);
 }
 
 // ------------------------------------------------------------------ reports from the mixer

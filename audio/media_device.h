@@ -28,18 +28,13 @@
 //   silently, by the clock, and report Done(1) at their natural end.
 #include <QElapsedTimer>
 #include <QObject>
-#include <QPointer>
-#include <QRect>
 #include <QString>
 #include <QTimer>
 
-class QWidget;
 struct Mix_Chunk;
 struct _Mix_Music;
 
 namespace audio {
-
-class ControlStrip;
 
 class MediaDevice : public QObject {
     Q_OBJECT
@@ -49,11 +44,8 @@ public:
     // How long after a song's last note-off its end is reported and the song halted: the
     // time for the last notes to fade.
     static constexpr int kMidiReleaseMs = 300;
-    // Where the control strip lies on its parent until told otherwise.
-    static constexpr QRect kDefaultStripGeometry{384, 128, 64, 18};
 
-    // stripParent: the widget on which the device's control strip lies (null: no strip).
-    explicit MediaDevice(QWidget* stripParent = nullptr, QObject* parent = nullptr);
+    explicit MediaDevice(QObject* parent = nullptr);
     ~MediaDevice() override;  // closes the device
 
     // The file the next "open" uses; kept across a close.
@@ -77,19 +69,16 @@ public:
     // Kept for the game's settings; position updates are not sent.
     void setUpdateInterval(qint32 ms);
 
-    // Shows or hides the control strip (play, pause and stop buttons).
-    void setVisible(bool visible);
-    bool isVisible() const { return m_visible; }
-    // Where the strip lies on its parent, in pixels.
-    void setStripGeometry(const QRect& r);
-
     enum class Mode { Closed, Stopped, Playing, Paused };
+    Q_ENUM(Mode)
     Mode mode() const { return m_mode; }
     // The file actually opened (after the case-insensitive lookup); empty when closed.
     QString openedFile() const { return m_openedFile; }
 
 signals:
     void Done(int NotifyCode);
+    // The mode has changed (a control strip follows it), at once, from inside the command.
+    void modeChanged(audio::MediaDevice::Mode mode);
 
 private:
     friend class AudioSystem;
@@ -114,10 +103,6 @@ private:
     void musicMixedToItsEnd(quint64 play);
     void channelFinishedInMixer();
     void musicLoaded(quint64 ticket, _Mix_Music* music);
-
-    QPointer<ControlStrip> m_strip;
-    QRect m_stripGeometry = kDefaultStripGeometry;
-    bool m_visible = false;
 
     QString m_fileName;
     QString m_openedFile;

@@ -39,7 +39,7 @@ void Form1::MMC1_Done(Integer& NotifyCode)
 
 void Form1::all_Click()
 {
-    MMC1.setVisible(true);
+    musicStrip.show();
     const int songs = canzoni.UBound();
     for (int i = 1; i <= songs; ++i)
         canzoni(i).setChecked(false);
@@ -74,7 +74,7 @@ void Form1::nomusic_Click()
     all->setChecked(false);
     currentSong = 0;
     MMC1.setCommand(QStringLiteral("close"));
-    MMC1.setVisible(false);
+    musicStrip.hide();
 }
 
 } // namespace coppix

@@ -40,7 +40,7 @@ void designRulesBox(tk::TextBox& box, const QString& text)
 Form1::Form1(tk::Form* startScreen, const tk::TextBox* startInfo)
     : Img(client()), Pic(client()), dorso20(client()), dorso48(client()), Dorso80(client()),
       Text1(client()), Text2(client()), Text3(client()), lblquit(client(), QStringLiteral("Exit")),
-      Timer1(this), MMCw(nullptr, this), MMC1(client(), this), m_startScreen(startScreen),
+      Timer1(this), MMCw(this), MMC1(this), musicStrip(client()), m_startScreen(startScreen),
       m_startInfo(startInfo)
 {
     setCaption(QStringLiteral("VErdanticoPRess  -  Coppix "));
@@ -68,9 +68,9 @@ Form1::Form1(tk::Form* startScreen, const tk::TextBox* startInfo)
     Timer1.setEnabled(false);
     Timer1.setInterval(1000);
 
-    MMCw.setVisible(false);
-    MMC1.setStripGeometry(musicStripDesign);
-    MMC1.setVisible(false);
+    musicStrip.setGeometry(musicStripDesign);
+    musicStrip.hide();
+    musicStrip.control(MMC1);
 
     // The boxes lie above the cards and the label.
     Text1.raise();

@@ -1,6 +1,7 @@
 #pragma once
 #include "audio/media_device.h"
 #include "table/game.h"
+#include "table/music_strip.h"
 #include "toolkit/form.h"
 #include "toolkit/image_array.h"
 #include "toolkit/label.h"
@@ -51,6 +52,8 @@ public:
     tk::Timer Timer1;
     audio::MediaDevice MMCw;
     audio::MediaDevice MMC1;
+    // The play, pause and stop buttons of the music, shown in sequential mode.
+    MusicStrip musicStrip;
 
     tk::Menu* rules = nullptr;
     tk::MenuArray italiano{1};

@@ -1,20 +1,17 @@
 // The media device as the game drives it, on SDL's dummy driver (real time, silent):
 // when Done(1) comes and when it must not, the commands, bad files, the music stream
-// shared by devices, and the control strip.
+// shared by devices, and the mode reported to a control strip.
 #include "audio/audio_system.h"
-#include "audio/control_strip.h"
 #include "audio/media_device.h"
 #include "tst_audio_fixtures.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QImage>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
-#include <QWidget>
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -111,8 +108,7 @@ private slots:
     void devicesPlayTogether();
     void chainOfSongsStopsAtABadFile();
     void commandsReturnAtOnce();
-    void stripFollowsTheDevice();
-    void stripDrawsItsGlyphs();
+    void modeChangesAreReported();
 
 private:
     QString file(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
@@ -152,14 +148,11 @@ void TestMediaDevice::initTestCase()
 void TestMediaDevice::nothingStartsBeforeTheFirstOpen()
 {
     audio::AudioSystem& system = audio::AudioSystem::instance();
-    QWidget table;
-    MediaDevice device(&table);
+    MediaDevice device;
     device.setFileName(file("song.mid"));
     device.setWait(true);
     device.setUpdateInterval(0);
     device.setFrom(0);
-    device.setStripGeometry(QRect(384, 128, 64, 18));
-    device.setVisible(true);
     for (const char* word : {"play", "pause", "stop", "close"})
         device.setCommand(QString::fromLatin1(word));
     QVERIFY(!system.started());
@@ -746,106 +739,33 @@ void TestMediaDevice::commandsReturnAtOnce()
     QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 3000);
 }
 
-void TestMediaDevice::stripFollowsTheDevice()
+// What a control strip sees: each change of mode, once, as it happens, also the end of a
+// play (Stopped), which comes from the event loop.
+void TestMediaDevice::modeChangesAreReported()
 {
-    using Glyph = audio::StripButton::Glyph;
-    QWidget table;
-    table.resize(640, 480);
-    table.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&table));
-    QPointer<audio::ControlStrip> strip;
-    {
-        MediaDevice device(&table);
-        strip = table.findChild<audio::ControlStrip*>();
-        QVERIFY(strip);
-        QVERIFY(!strip->isVisible());
-        QVERIFY(!device.isVisible());
-        device.setStripGeometry(QRect(384, 128, 64, 18));
-        QCOMPARE(strip->geometry(), QRect(384, 128, 64, 18));
-        device.setVisible(true);
-        QVERIFY(strip->isVisible());
-        QVERIFY(device.isVisible());
+    MediaDevice device;
+    QList<Mode> modes;
+    connect(&device, &MediaDevice::modeChanged, this, [&](Mode mode) {
+        QCOMPARE(device.mode(), mode);
+        modes.append(mode);
+    });
+    device.setFileName(file("song.mid"));
+    for (const char* word : {"open", "play", "play", "pause", "pause", "play", "stop", "stop", "close", "close"})
+        device.setCommand(QString::fromLatin1(word));
+    QCOMPARE(modes, (QList<Mode>{Mode::Stopped, Mode::Playing, Mode::Paused, Mode::Playing, Mode::Stopped, Mode::Closed}));
 
-        auto enabled = [&] {
-            QString s;
-            for (Glyph g : {Glyph::Play, Glyph::Pause, Glyph::Stop})
-                s += strip->button(g)->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
-            return s;
-        };
-        auto click = [&](Glyph g) {
-            audio::StripButton* button = strip->button(g);
-            QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
-        };
-        QCOMPARE(enabled(), QStringLiteral("000"));
-        device.setFileName(file("card.wav"));
-        device.setCommand(QStringLiteral("open"));
-        QCOMPARE(enabled(), QStringLiteral("100"));
-        click(Glyph::Play);
-        QCOMPARE(device.mode(), Mode::Playing);
-        QCOMPARE(enabled(), QStringLiteral("011"));
-        click(Glyph::Pause);
-        QCOMPARE(device.mode(), Mode::Paused);
-        QCOMPARE(enabled(), QStringLiteral("101"));
-        click(Glyph::Play);
-        QCOMPARE(device.mode(), Mode::Playing);
-        click(Glyph::Stop);
-        QCOMPARE(device.mode(), Mode::Stopped);
-        QCOMPARE(enabled(), QStringLiteral("100"));
-        click(Glyph::Stop);  // greyed out: nothing
-        QCOMPARE(device.mode(), Mode::Stopped);
-        device.setCommand(QStringLiteral("close"));
-        QCOMPARE(enabled(), QStringLiteral("000"));
-
-        device.setVisible(false);
-        QVERIFY(!strip->isVisible());
-    }
-    QVERIFY(!strip);  // goes with its device
-
-    // A parent that goes first takes the strip with it; the device lives on.
-    auto parent = std::make_unique<QWidget>();
-    MediaDevice device(parent.get());
-    parent.reset();
-    device.setVisible(true);
-    device.setStripGeometry(QRect(0, 0, 10, 10));
-    device.setFileName(file("card.wav"));
+    modes.clear();
+    QSignalSpy done(&device, &MediaDevice::Done);
     device.setCommand(QStringLiteral("open"));
-    QCOMPARE(device.mode(), Mode::Stopped);
-}
+    device.setCommand(QStringLiteral("play"));
+    QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 4000);
+    QCOMPARE(modes, (QList<Mode>{Mode::Stopped, Mode::Playing, Mode::Stopped}));
 
-void TestMediaDevice::stripDrawsItsGlyphs()
-{
-    using Glyph = audio::StripButton::Glyph;
-    QWidget table;
-    audio::ControlStrip strip(&table);
-    strip.setGeometry(0, 0, 63, 18);
-    table.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&table));
-
-    // Points of the 21x18 button: the plain face beside the glyph, and three points of the
-    // glyph's 9x9 box: its centre, its top right corner, the middle of its left side.
-    struct Expect {
-        Glyph glyph;
-        bool centre, topRight, left;
-    };
-    const Expect expected[] = {
-        {Glyph::Play, true, false, true},   // a triangle pointing right
-        {Glyph::Pause, false, true, true},  // two bars with a gap
-        {Glyph::Stop, true, true, true},    // a square
-    };
-    for (const Expect& e : expected) {
-        strip.setState(e.glyph == Glyph::Pause ? audio::ControlStrip::State::Playing
-                                               : audio::ControlStrip::State::Paused);
-        audio::StripButton* button = strip.button(e.glyph);
-        QVERIFY(button->isEnabled());
-        QCOMPARE(button->size(), QSize(21, 18));
-        const QImage image = button->grab().toImage();
-        const int face = qGray(image.pixel(2, 9));
-        auto inked = [&](int x, int y) { return qAbs(qGray(image.pixel(x, y)) - face) > 60; };
-        const char* glyph = e.glyph == Glyph::Play ? "play" : e.glyph == Glyph::Pause ? "pause" : "stop";
-        QVERIFY2(inked(10, 9) == e.centre, glyph);
-        QVERIFY2(inked(13, 6) == e.topRight, glyph);
-        QVERIFY2(inked(7, 9) == e.left, glyph);
-    }
+    // Another device taking the music closes this one: that is reported too.
+    MediaDevice other;
+    other.setFileName(file("two.mid"));
+    other.setCommand(QStringLiteral("open"));
+    QCOMPARE(modes.last(), Mode::Closed);
 }
 
 QTEST_MAIN(TestMediaDevice)

@@ -100,7 +100,7 @@ class TestMusicPlayer : public QObject {
             QCOMPARE(marks, 0);
             QCOMPARE(int(form->currentSong), 0);
             QCOMPARE(form->MMC1.mode(), MediaDevice::Mode::Closed);
-            QVERIFY(!form->MMC1.isVisible());
+            QVERIFY(form->musicStrip.isHidden());
             break;
         }
     }
@@ -121,7 +121,7 @@ private slots:
     {
         open();
         checkState({Sequential, 1});
-        QVERIFY(!form->MMC1.isVisible());
+        QVERIFY(form->musicStrip.isHidden());
         QVERIFY(form->cards->checked());
         QCOMPARE(form->MMCw.fileName(), folder.path() + QStringLiteral("/carta.wav"));
         QCOMPARE(form->MMCw.mode(), MediaDevice::Mode::Stopped);
@@ -160,7 +160,7 @@ private slots:
         QFETCH(int, strip);
         open();
         enter(from);
-        const bool stripBefore = form->MMC1.isVisible();
+        const bool stripBefore = !form->musicStrip.isHidden();
         if (event == QLatin1String("sequential mode"))
             form->all->trigger();
         else if (event.startsWith(QLatin1String("song ")))
@@ -172,7 +172,7 @@ private slots:
             form->MMC1_Done(code);
         }
         checkState(to);
-        QCOMPARE(form->MMC1.isVisible(), strip == -1 ? stripBefore : strip == 1);
+        QCOMPARE(!form->musicStrip.isHidden(), strip == -1 ? stripBefore : strip == 1);
     }
 
     void noMusicTwiceChangesNothing()
@@ -234,7 +234,7 @@ private slots:
         form->all_Click();
         checkState({Sequential, 2});
         QCOMPARE(ends.count(), 0);
-        QVERIFY(form->MMC1.isVisible());
+        QVERIFY(!form->musicStrip.isHidden());
     }
 
     void aMissingOrBrokenSongHaltsTheSequenceOnIt_data()

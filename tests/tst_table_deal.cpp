@@ -130,7 +130,8 @@ private slots:
         QCOMPARE(form.game().tableWidth, form.clientWidth());
         QCOMPARE(form.game().tableHeight, form.clientHeight());
         QVERIFY(!form.Text1.Visible() && !form.Text2.Visible() && !form.Text3.Visible());
-        QVERIFY(!form.MMC1.isVisible());
+        QVERIFY(form.musicStrip.isHidden());
+        QCOMPARE(form.musicStrip.geometry(), QRect(384, 128, 64, 18));
         QCOMPARE(form.Timer1.interval(), 1000);
         // The first showing deals: 20 backs up, no face.
         QCOMPARE(form.Img.UBound(), 20);

@@ -1,10 +1,10 @@
-#include "audio/control_strip.h"
+#include "table/music_strip.h"
 
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
 
-namespace audio {
+namespace coppix {
 
 StripButton::StripButton(Glyph glyph, QWidget* parent) : QAbstractButton(parent), m_glyph(glyph)
 {
@@ -64,7 +64,7 @@ void StripButton::paintEvent(QPaintEvent*)
     }
 }
 
-ControlStrip::ControlStrip(QWidget* parent)
+MusicStrip::MusicStrip(QWidget* parent)
     : QWidget(parent),
       m_play(new StripButton(StripButton::Glyph::Play, this)),
       m_pause(new StripButton(StripButton::Glyph::Pause, this)),
@@ -72,20 +72,39 @@ ControlStrip::ControlStrip(QWidget* parent)
 {
     // A control of its own: the pointer over it is not over the bare table.
     setAttribute(Qt::WA_NoMousePropagation);
-    connect(m_play, &QAbstractButton::clicked, this, &ControlStrip::playClicked);
-    connect(m_pause, &QAbstractButton::clicked, this, &ControlStrip::pauseClicked);
-    connect(m_stop, &QAbstractButton::clicked, this, &ControlStrip::stopClicked);
-    setState(State::Closed);
+    connect(m_play, &QAbstractButton::clicked, this, &MusicStrip::playClicked);
+    connect(m_pause, &QAbstractButton::clicked, this, &MusicStrip::pauseClicked);
+    connect(m_stop, &QAbstractButton::clicked, this, &MusicStrip::stopClicked);
+    connect(this, &MusicStrip::playClicked, this, [this] { send("play"); });
+    connect(this, &MusicStrip::pauseClicked, this, [this] { send("pause"); });
+    connect(this, &MusicStrip::stopClicked, this, [this] { send("stop"); });
+    setMode(audio::MediaDevice::Mode::Closed);
 }
 
-void ControlStrip::setState(State state)
+void MusicStrip::control(audio::MediaDevice& device)
 {
-    m_play->setEnabled(state == State::Stopped || state == State::Paused);
-    m_pause->setEnabled(state == State::Playing);
-    m_stop->setEnabled(state == State::Playing || state == State::Paused);
+    if (m_device)
+        disconnect(m_device, nullptr, this, nullptr);
+    m_device = &device;
+    connect(&device, &audio::MediaDevice::modeChanged, this, &MusicStrip::setMode);
+    setMode(device.mode());
 }
 
-StripButton* ControlStrip::button(StripButton::Glyph glyph) const
+void MusicStrip::send(const char* word)
+{
+    if (m_device)
+        m_device->setCommand(QString::fromLatin1(word));
+}
+
+void MusicStrip::setMode(audio::MediaDevice::Mode mode)
+{
+    using Mode = audio::MediaDevice::Mode;
+    m_play->setEnabled(mode == Mode::Stopped || mode == Mode::Paused);
+    m_pause->setEnabled(mode == Mode::Playing);
+    m_stop->setEnabled(mode == Mode::Playing || mode == Mode::Paused);
+}
+
+StripButton* MusicStrip::button(StripButton::Glyph glyph) const
 {
     switch (glyph) {
     case StripButton::Glyph::Play:
@@ -98,7 +117,7 @@ StripButton* ControlStrip::button(StripButton::Glyph glyph) const
     return nullptr;
 }
 
-void ControlStrip::resizeEvent(QResizeEvent*)
+void MusicStrip::resizeEvent(QResizeEvent*)
 {
     // Three equal buttons across the strip; the last takes what the division leaves.
     const int w = width() / 3;
@@ -107,4 +126,4 @@ void ControlStrip::resizeEvent(QResizeEvent*)
     m_stop->setGeometry(2 * w, 0, width() - 2 * w, height());
 }
 
-} // namespace audio
+} // namespace coppix
