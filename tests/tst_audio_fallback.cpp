@@ -11,39 +11,31 @@
 
 using audio::MediaDevice;
 
-class TestAudioFallback : public QObject {
+class TestAudioFallback : public QObject, private fixtures::SoundFolder {
     Q_OBJECT
 private slots:
     void initTestCase();
     void fallsBackToTheDummyDriver_data();
     void fallsBackToTheDummyDriver();
-
-private:
-    QTemporaryDir m_dir;
 };
 
 void TestAudioFallback::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
+    QVERIFY(isValid());
     qputenv("SDL_AUDIODRIVER", "no-such-driver");
-    QVERIFY(fixtures::writeFile(m_dir.filePath(QStringLiteral("card.wav")), fixtures::toneWav(200)));
-    QVERIFY(fixtures::writeFile(m_dir.filePath(QStringLiteral("song.mid")), fixtures::oneNoteSong(150)));
+    QVERIFY(write("card.wav", fixtures::toneWav(200)));
+    QVERIFY(write("song.mid", fixtures::oneNoteSong(150)));
 }
 
 void TestAudioFallback::fallsBackToTheDummyDriver_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::newRow("WAV") << "card.wav";
-    QTest::newRow("song") << "song.mid";
+    fixtures::addWavAndSongRows();
 }
 
 void TestAudioFallback::fallsBackToTheDummyDriver()
 {
     QFETCH(QString, name);
-    MediaDevice device;
-    QSignalSpy done(&device, &MediaDevice::Done);
-    device.setFileName(m_dir.filePath(name));
-    device.setCommand(QStringLiteral("open"));
+    auto&& [device, done] = open(name);
     QCOMPARE(device.mode(), MediaDevice::Mode::Stopped);
     QVERIFY(audio::AudioSystem::instance().started());
     QCOMPARE(audio::AudioSystem::instance().driverName(), QStringLiteral("dummy"));

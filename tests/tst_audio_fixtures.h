@@ -1,9 +1,15 @@
 #pragma once
 // Sound files made on the spot for the audio tests: small Standard MIDI Files built event
-// by event, and short WAVs of a sine tone.
+// by event, and short WAVs of a sine tone; the folder they lie in, and the preamble of
+// most audio tests (a device, a spy on its Done, its file, "open").
+#include "audio/media_device.h"
+
 #include <QByteArray>
 #include <QFile>
+#include <QSignalSpy>
 #include <QString>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QtEndian>
 
 #include <cmath>
@@ -152,5 +158,42 @@ inline bool writeFile(const QString& path, const QByteArray& data)
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
 }
+
+// A data function's rows: a column "name", with the card sound ("WAV": card.wav) and a
+// song ("song": song.mid).
+inline void addWavAndSongRows()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("WAV") << "card.wav";
+    QTest::newRow("song") << "song.mid";
+}
+
+// A media device opened on a file, with a spy on its Done set before anything was sent.
+// Its members bind by name: auto&& [device, done] = folder.open("song.mid");
+struct OpenedDevice {
+    explicit OpenedDevice(const QString& path)
+    {
+        device.setFileName(path);
+        device.setCommand(QStringLiteral("open"));
+    }
+    audio::MediaDevice device;
+    QSignalSpy done{&device, &audio::MediaDevice::Done};
+};
+
+// The temporary folder of a test program's sound files.
+class SoundFolder {
+public:
+    bool isValid() const { return m_dir.isValid(); }
+    QString path() const { return m_dir.path(); }
+    QString file(const QString& name) const { return m_dir.filePath(name); }
+    QString file(const char* name) const { return file(QString::fromLatin1(name)); }
+    bool write(const char* name, const QByteArray& data) const { return writeFile(file(name), data); }
+    // A device opened on one of the files (which need not exist: it then stays closed).
+    OpenedDevice open(const QString& name) const { return OpenedDevice(file(name)); }
+    OpenedDevice open(const char* name) const { return OpenedDevice(file(name)); }
+
+private:
+    QTemporaryDir m_dir;
+};
 
 } // namespace fixtures

@@ -23,7 +23,7 @@ constexpr int kLoud = 2000;
 
 } // namespace
 
-class TestAudioOutput : public QObject {
+class TestAudioOutput : public QObject, private fixtures::SoundFolder {
     Q_OBJECT
 private slots:
     void initTestCase();
@@ -34,24 +34,22 @@ private slots:
     void haltedSoundFallsSilent();
 
 private:
-    QString file(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
     qint64 written() const { return QFileInfo(file("out.raw")).size(); }
     // The loudest sample written from the byte offset on (up to the given length).
     int peakFrom(qint64 offset, qint64 length = -1) const;
-    QTemporaryDir m_dir;
 };
 
 void TestAudioOutput::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
+    QVERIFY(isValid());
     // The driver is chosen when the first device opens: before that.
     QVERIFY(!audio::AudioSystem::instance().started());
     qputenv("SDL_AUDIODRIVER", "disk");
     qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(file("out.raw")));
-    QVERIFY(fixtures::writeFile(file("card.wav"), fixtures::toneWav(300)));
-    QVERIFY(fixtures::writeFile(file("long.wav"), fixtures::toneWav(1500)));
-    QVERIFY(fixtures::writeFile(file("song.mid"), fixtures::oneNoteSong(300)));
-    QVERIFY(fixtures::writeFile(file("long.mid"), fixtures::oneNoteSong(3000)));
+    QVERIFY(write("card.wav", fixtures::toneWav(300)));
+    QVERIFY(write("long.wav", fixtures::toneWav(1500)));
+    QVERIFY(write("song.mid", fixtures::oneNoteSong(300)));
+    QVERIFY(write("long.mid", fixtures::oneNoteSong(3000)));
 }
 
 int TestAudioOutput::peakFrom(qint64 offset, qint64 length) const
@@ -81,19 +79,14 @@ void TestAudioOutput::silentUntilSomethingPlays()
 
 void TestAudioOutput::playsMakeSound_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::newRow("WAV") << "card.wav";
-    QTest::newRow("song") << "song.mid";
+    fixtures::addWavAndSongRows();
 }
 
 // Each sound twice: a second play after a natural end must sound as well.
 void TestAudioOutput::playsMakeSound()
 {
     QFETCH(QString, name);
-    MediaDevice device;
-    QSignalSpy done(&device, &MediaDevice::Done);
-    device.setFileName(m_dir.filePath(name));
-    device.setCommand(QStringLiteral("open"));
+    auto&& [device, done] = open(name);
     QCOMPARE(device.mode(), MediaDevice::Mode::Stopped);
     for (int play = 1; play <= 2; ++play) {
         QTest::qWait(100);
@@ -123,10 +116,7 @@ void TestAudioOutput::haltedSoundFallsSilent()
 {
     QFETCH(QString, name);
     QFETCH(QString, how);
-    MediaDevice device;
-    QSignalSpy done(&device, &MediaDevice::Done);
-    device.setFileName(m_dir.filePath(name));
-    device.setCommand(QStringLiteral("open"));
+    auto&& [device, done] = open(name);
     const qint64 start = written();
     device.setCommand(QStringLiteral("play"));
     if (how.isEmpty()) {

@@ -21,7 +21,7 @@ constexpr int kNoteMs = 150;
 constexpr int kSongMs = kNoteMs + MediaDevice::kMidiReleaseMs;
 } // namespace
 
-class TestAudioSilent : public QObject {
+class TestAudioSilent : public QObject, private fixtures::SoundFolder {
     Q_OBJECT
 private slots:
     void initTestCase();
@@ -33,21 +33,17 @@ private slots:
     void badFilesStayClosed_data();
     void badFilesStayClosed();
     void sdlWasNeverStarted();
-
-private:
-    QString file(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
-    QTemporaryDir m_dir;
 };
 
 void TestAudioSilent::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
+    QVERIFY(isValid());
     qputenv("COPPIX_NO_AUDIO", "1");
-    QVERIFY(fixtures::writeFile(file("card.wav"), fixtures::toneWav(kWavMs)));
-    QVERIFY(fixtures::writeFile(file("song.mid"), fixtures::oneNoteSong(kNoteMs)));
-    QVERIFY(fixtures::writeFile(file("garbage.mid"), QByteArray(100, 'g')));
-    QVERIFY(fixtures::writeFile(file("silent.mid"), fixtures::metaOnlySong()));
-    QVERIFY(fixtures::writeFile(file("cut.wav"), fixtures::toneWav(kWavMs).left(100)));
+    QVERIFY(write("card.wav", fixtures::toneWav(kWavMs)));
+    QVERIFY(write("song.mid", fixtures::oneNoteSong(kNoteMs)));
+    QVERIFY(write("garbage.mid", QByteArray(100, 'g')));
+    QVERIFY(write("silent.mid", fixtures::metaOnlySong()));
+    QVERIFY(write("cut.wav", fixtures::toneWav(kWavMs).left(100)));
 }
 
 void TestAudioSilent::playsEndByTheClock_data()
@@ -62,10 +58,7 @@ void TestAudioSilent::playsEndByTheClock()
 {
     QFETCH(QString, name);
     QFETCH(int, endMs);
-    MediaDevice device;
-    QSignalSpy done(&device, &MediaDevice::Done);
-    device.setFileName(m_dir.filePath(name));
-    device.setCommand(QStringLiteral("open"));
+    auto&& [device, done] = open(name);
     QCOMPARE(device.mode(), Mode::Stopped);
     QVERIFY(!audio::AudioSystem::instance().started());
     QVERIFY(audio::AudioSystem::instance().driverName().isEmpty());
@@ -89,10 +82,7 @@ void TestAudioSilent::pauseHoldsTheClock()
 {
     QFETCH(QString, name);
     QFETCH(int, endMs);
-    MediaDevice device;
-    QSignalSpy done(&device, &MediaDevice::Done);
-    device.setFileName(m_dir.filePath(name));
-    device.setCommand(QStringLiteral("open"));
+    auto&& [device, done] = open(name);
     QElapsedTimer clock;
     clock.start();
     device.setCommand(QStringLiteral("play"));
@@ -107,10 +97,7 @@ void TestAudioSilent::pauseHoldsTheClock()
 
 void TestAudioSilent::closeCutsShort()
 {
-    MediaDevice device;
-    QSignalSpy done(&device, &MediaDevice::Done);
-    device.setFileName(file("song.mid"));
-    device.setCommand(QStringLiteral("open"));
+    auto&& [device, done] = open("song.mid");
     device.setCommand(QStringLiteral("play"));
     QTest::qWait(100);
     device.setCommand(QStringLiteral("close"));
@@ -128,10 +115,7 @@ void TestAudioSilent::badFilesStayClosed_data()
 void TestAudioSilent::badFilesStayClosed()
 {
     QFETCH(QString, name);
-    MediaDevice device;
-    QSignalSpy done(&device, &MediaDevice::Done);
-    device.setFileName(m_dir.filePath(name));
-    device.setCommand(QStringLiteral("open"));
+    auto&& [device, done] = open(name);
     QCOMPARE(device.mode(), Mode::Closed);
     device.setCommand(QStringLiteral("play"));
     QTest::qWait(MediaDevice::kMidiReleaseMs + 100);  // a song of no length would have ended

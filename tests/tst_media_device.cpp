@@ -72,7 +72,7 @@ bool waitForMixer(bool song, int timeoutMs = 5000)
 
 } // namespace
 
-class TestMediaDevice : public QObject {
+class TestMediaDevice : public QObject, private fixtures::SoundFolder {
     Q_OBJECT
 private slots:
     void initTestCase();
@@ -81,14 +81,12 @@ private slots:
     void naturalEnd();
     void cutShortReportsNothing_data();
     void cutShortReportsNothing();
-    void restartAfterRewind_data();
-    void restartAfterRewind();
+    void playAfterACutStartsAgain_data();
+    void playAfterACutStartsAgain();
     void rewindDuringPlayLetsItGoOn_data();
     void rewindDuringPlayLetsItGoOn();
     void pauseKeepsThePosition_data();
     void pauseKeepsThePosition();
-    void stopRewinds_data();
-    void stopRewinds();
     void playAgainAfterTheEnd_data();
     void playAgainAfterTheEnd();
     void commandWordsInAnyCase_data();
@@ -111,14 +109,13 @@ private slots:
     void modeChangesAreReported();
 
 private:
-    QString file(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
-    QTemporaryDir m_dir;
+    void soundTimings();
 };
 
 void TestMediaDevice::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    QDir root(m_dir.path());
+    QVERIFY(isValid());
+    QDir root(path());
     QVERIFY(root.mkpath(QStringLiteral("music")));
     const QByteArray song = fixtures::oneNoteSong(kNoteMs);
     const QByteArray wav = fixtures::toneWav(kWavMs);
@@ -141,7 +138,7 @@ void TestMediaDevice::initTestCase()
         {"song-inside.wav", song},
     };
     for (const auto& f : files)
-        QVERIFY(fixtures::writeFile(file(f.name), f.bytes));
+        QVERIFY(write(f.name, f.bytes));
     QVERIFY(root.mkpath(QStringLiteral("folder.mid")));
 }
 
@@ -190,11 +187,8 @@ void TestMediaDevice::naturalEnd()
     QFETCH(int, endMs);
     QFETCH(int, earlyMs);
     QFETCH(int, quietMs);
-    MediaDevice device;
-    QSignalSpy done(&device, &MediaDevice::Done);
+    auto&& [device, done] = open(name);
     DoneLog log(device);
-    device.setFileName(m_dir.filePath(name));
-    device.setCommand(QStringLiteral("open"));
     QCOMPARE(device.mode(), Mode::Stopped);
     log.restart();
     device.setCommand(QStringLiteral("play"));
@@ -210,7 +204,7 @@ void TestMediaDevice::naturalEnd()
     QVERIFY2(log.times.at(0) - inMixer < endMs + 1000, qPrintable(QString::number(log.times.at(0) - inMixer)));
     QVERIFY(log.onGuiThread);
     QCOMPARE(device.mode(), Mode::Stopped);
-    QCOMPARE(device.openedFile(), m_dir.filePath(name));
+    QCOMPARE(device.openedFile(), file(name));
     // A song is halted when its end is reported: FluidSynth, which would only have seen
     // the end seconds later, cannot report it a second time.
     QCOMPARE(Mix_PlayingMusic(), 0);
@@ -248,11 +242,8 @@ void TestMediaDevice::cutShortReportsNothing()
     QFETCH(QString, when);
     const bool song = isSong(name);
     const int endMs = song ? kSongMs : kWavMs;
-    MediaDevice device;
+    auto&& [device, done] = open(name);
     MediaDevice other;
-    QSignalSpy done(&device, &MediaDevice::Done);
-    device.setFileName(m_dir.filePath(name));
-    device.setCommand(QStringLiteral("open"));
     device.setCommand(QStringLiteral("play"));
     QVERIFY(waitForMixer(song));
     QElapsedTimer sinceStart;
@@ -297,7 +288,9 @@ void TestMediaDevice::cutShortReportsNothing()
     }
 }
 
-void TestMediaDevice::restartAfterRewind_data()
+// Each kind of sound, with when its end is due after the sound starts, and how much
+// earlier it may come.
+void TestMediaDevice::soundTimings()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("endMs");
@@ -306,21 +299,42 @@ void TestMediaDevice::restartAfterRewind_data()
     QTest::newRow("song") << "song.mid" << kSongMs << kTimerEarlyMs;
 }
 
-// The card sound's way: "play" while it plays, after a rewind, starts it again.
-void TestMediaDevice::restartAfterRewind()
+void TestMediaDevice::playAfterACutStartsAgain_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("endMs");
+    QTest::addColumn<int>("earlyMs");
+    QTest::addColumn<bool>("stop");
+    // The card sound's way: "play" while it plays, after a rewind, starts it again.
+    QTest::newRow("WAV, from 0 and play") << "card.wav" << kWavMs << kWavEarlyMs << false;
+    QTest::newRow("song, from 0 and play") << "song.mid" << kSongMs << kTimerEarlyMs << false;
+    // A stop rewinds.
+    QTest::newRow("WAV, stop, then play") << "card.wav" << kWavMs << kWavEarlyMs << true;
+    QTest::newRow("song, stop, then play") << "song.mid" << kSongMs << kTimerEarlyMs << true;
+}
+
+// A play cut short (by a rewind, or a stop) reports nothing, and the next "play" plays
+// the whole sound from its beginning.
+void TestMediaDevice::playAfterACutStartsAgain()
 {
     QFETCH(QString, name);
     QFETCH(int, endMs);
     QFETCH(int, earlyMs);
-    MediaDevice device;
-    QSignalSpy done(&device, &MediaDevice::Done);
+    QFETCH(bool, stop);
+    auto&& [device, done] = open(name);
     DoneLog log(device);
-    device.setFileName(m_dir.filePath(name));
-    device.setCommand(QStringLiteral("open"));
     device.setCommand(QStringLiteral("play"));
     QVERIFY(waitForMixer(isSong(name)));
     QTest::qWait(150);
-    device.setFrom(0);
+    if (stop) {
+        device.setCommand(QStringLiteral("stop"));
+        QCOMPARE(device.mode(), Mode::Stopped);
+        QCOMPARE(device.openedFile(), file(name));
+        QTest::qWait(endMs - 100);  // past where the play would have ended
+        QCOMPARE(done.count(), 0);
+    } else {
+        device.setFrom(0);
+    }
     log.restart();
     device.setCommand(QStringLiteral("play"));
     QCOMPARE(device.mode(), Mode::Playing);
@@ -333,7 +347,7 @@ void TestMediaDevice::restartAfterRewind()
 
 void TestMediaDevice::rewindDuringPlayLetsItGoOn_data()
 {
-    restartAfterRewind_data();
+    soundTimings();
 }
 
 void TestMediaDevice::rewindDuringPlayLetsItGoOn()
@@ -341,11 +355,8 @@ void TestMediaDevice::rewindDuringPlayLetsItGoOn()
     QFETCH(QString, name);
     QFETCH(int, endMs);
     QFETCH(int, earlyMs);
-    MediaDevice device;
-    QSignalSpy done(&device, &MediaDevice::Done);
+    auto&& [device, done] = open(name);
     DoneLog log(device);
-    device.setFileName(m_dir.filePath(name));
-    device.setCommand(QStringLiteral("open"));
     log.restart();
     device.setCommand(QStringLiteral("play"));
     QVERIFY(waitForMixer(isSong(name)));
@@ -362,7 +373,7 @@ void TestMediaDevice::rewindDuringPlayLetsItGoOn()
 
 void TestMediaDevice::pauseKeepsThePosition_data()
 {
-    restartAfterRewind_data();
+    soundTimings();
 }
 
 void TestMediaDevice::pauseKeepsThePosition()
@@ -372,11 +383,8 @@ void TestMediaDevice::pauseKeepsThePosition()
     QFETCH(int, earlyMs);
     constexpr int playedMs = 200;
     constexpr int pausedMs = 400;
-    MediaDevice device;
-    QSignalSpy done(&device, &MediaDevice::Done);
+    auto&& [device, done] = open(name);
     DoneLog log(device);
-    device.setFileName(m_dir.filePath(name));
-    device.setCommand(QStringLiteral("open"));
     device.setCommand(QStringLiteral("play"));
     QVERIFY(waitForMixer(isSong(name)));
     QTest::qWait(playedMs);
@@ -393,36 +401,6 @@ void TestMediaDevice::pauseKeepsThePosition()
     const int left = endMs - playedMs;
     QVERIFY2(log.times.at(0) >= left - earlyMs - 20 && log.times.at(0) < left + 100,
              qPrintable(QString::number(log.times.at(0))));
-}
-
-void TestMediaDevice::stopRewinds_data()
-{
-    restartAfterRewind_data();
-}
-
-void TestMediaDevice::stopRewinds()
-{
-    QFETCH(QString, name);
-    QFETCH(int, endMs);
-    QFETCH(int, earlyMs);
-    MediaDevice device;
-    QSignalSpy done(&device, &MediaDevice::Done);
-    DoneLog log(device);
-    device.setFileName(m_dir.filePath(name));
-    device.setCommand(QStringLiteral("open"));
-    device.setCommand(QStringLiteral("play"));
-    QVERIFY(waitForMixer(isSong(name)));
-    QTest::qWait(200);
-    device.setCommand(QStringLiteral("stop"));
-    QCOMPARE(device.mode(), Mode::Stopped);
-    QCOMPARE(device.openedFile(), m_dir.filePath(name));
-    QTest::qWait(endMs - 150);  // past where the play would have ended
-    QCOMPARE(done.count(), 0);
-
-    log.restart();
-    device.setCommand(QStringLiteral("play"));
-    QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, endMs + 3000);
-    QVERIFY2(log.times.at(0) >= endMs - earlyMs, qPrintable(QString::number(log.times.at(0))));
 }
 
 void TestMediaDevice::playAgainAfterTheEnd_data()
@@ -442,8 +420,7 @@ void TestMediaDevice::playAgainAfterTheEnd()
     QFETCH(int, endMs);
     QFETCH(int, earlyMs);
     QFETCH(bool, rewind);
-    MediaDevice device;
-    QSignalSpy done(&device, &MediaDevice::Done);
+    auto&& [device, done] = open(name);
     DoneLog log(device);
     int plays = 1;
     connect(&device, &MediaDevice::Done, this, [&] {
@@ -455,8 +432,6 @@ void TestMediaDevice::playAgainAfterTheEnd()
         log.restart();
         device.setCommand(QStringLiteral("play"));
     });
-    device.setFileName(m_dir.filePath(name));
-    device.setCommand(QStringLiteral("open"));
     device.setCommand(QStringLiteral("play"));
     QTRY_COMPARE_WITH_TIMEOUT(done.count(), 2, 2 * endMs + 4000);
     QVERIFY2(log.times.at(1) >= endMs - earlyMs, qPrintable(QString::number(log.times.at(1))));
@@ -522,10 +497,7 @@ void TestMediaDevice::unplayableFilesStayClosed_data()
 void TestMediaDevice::unplayableFilesStayClosed()
 {
     QFETCH(QString, name);
-    MediaDevice device;
-    QSignalSpy done(&device, &MediaDevice::Done);
-    device.setFileName(m_dir.filePath(name));
-    device.setCommand(QStringLiteral("open"));
+    auto&& [device, done] = open(name);
     QCOMPARE(device.mode(), Mode::Closed);
     QVERIFY(device.openedFile().isEmpty());
     for (const char* word : {"play", "pause", "play", "stop", "play"})
@@ -540,10 +512,7 @@ void TestMediaDevice::unplayableFilesStayClosed()
 
 void TestMediaDevice::unplayableFileAfterAGoodOne()
 {
-    MediaDevice device;
-    QSignalSpy done(&device, &MediaDevice::Done);
-    device.setFileName(file("song.mid"));
-    device.setCommand(QStringLiteral("open"));
+    auto&& [device, done] = open("song.mid");
     device.setCommand(QStringLiteral("play"));
     QVERIFY(waitForMixer(true));
     device.setFileName(file("garbage.mid"));
@@ -567,11 +536,11 @@ void TestMediaDevice::nameFoundWhateverItsCase()
 {
     QFETCH(QString, asked);
     MediaDevice device;
-    device.setFileName(m_dir.filePath(asked));
+    device.setFileName(file(asked));
     device.setCommand(QStringLiteral("open"));
     QCOMPARE(device.mode(), Mode::Stopped);
     QCOMPARE(device.openedFile(), file("music/Easycity.mid"));
-    QCOMPARE(device.fileName(), m_dir.filePath(asked));
+    QCOMPARE(device.fileName(), file(asked));
 }
 
 void TestMediaDevice::kindByContentNotName_data()
@@ -586,10 +555,7 @@ void TestMediaDevice::kindByContentNotName()
 {
     QFETCH(QString, name);
     QFETCH(bool, song);
-    MediaDevice device;
-    QSignalSpy done(&device, &MediaDevice::Done);
-    device.setFileName(m_dir.filePath(name));
-    device.setCommand(QStringLiteral("open"));
+    auto&& [device, done] = open(name);
     QCOMPARE(device.mode(), Mode::Stopped);
     device.setCommand(QStringLiteral("play"));
     QVERIFY(waitForMixer(song));
@@ -610,11 +576,8 @@ void TestMediaDevice::closeOrReopenWhileLoading_data()
 void TestMediaDevice::closeOrReopenWhileLoading()
 {
     QFETCH(bool, reopen);
-    MediaDevice device;
-    QSignalSpy done(&device, &MediaDevice::Done);
+    auto&& [device, done] = open("long.mid");
     DoneLog log(device);
-    device.setFileName(file("long.mid"));
-    device.setCommand(QStringLiteral("open"));
     device.setCommand(QStringLiteral("play"));
     QCOMPARE(device.mode(), Mode::Playing);  // as the game sees it, while the song loads
     QCOMPARE(Mix_PlayingMusic(), 0);

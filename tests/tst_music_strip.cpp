@@ -18,23 +18,19 @@ using coppix::MusicStrip;
 using coppix::StripButton;
 using Glyph = coppix::StripButton::Glyph;
 
-class TestMusicStrip : public QObject {
+class TestMusicStrip : public QObject, private fixtures::SoundFolder {
     Q_OBJECT
 private slots:
     void initTestCase();
     void stripFollowsTheDevice();
     void eitherMayGoFirst();
     void stripDrawsItsGlyphs();
-
-private:
-    QString file(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
-    QTemporaryDir m_dir;
 };
 
 void TestMusicStrip::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    QVERIFY(fixtures::writeFile(file("card.wav"), fixtures::toneWav(300)));
+    QVERIFY(isValid());
+    QVERIFY(write("card.wav", fixtures::toneWav(300)));
 }
 
 void TestMusicStrip::stripFollowsTheDevice()

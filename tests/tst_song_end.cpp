@@ -81,26 +81,22 @@ int peakOf(const QString& path, qint64 from)
 
 } // namespace
 
-class TestSongEnd : public QObject {
+class TestSongEnd : public QObject, private fixtures::SoundFolder {
     Q_OBJECT
 private slots:
     void initTestCase();
     void lastChordHeardWhole_data();
     void lastChordHeardWhole();
-
-private:
-    QString file(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
-    QTemporaryDir m_dir;
 };
 
 void TestSongEnd::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
+    QVERIFY(isValid());
     QVERIFY(!audio::AudioSystem::instance().started());
     qputenv("SDL_AUDIODRIVER", "disk");
     qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(file("out.raw")));
     qputenv("SDL_DISKAUDIODELAY", "35");
-    QVERIFY(fixtures::writeFile(file("chord.mid"), chordSong()));
+    QVERIFY(write("chord.mid", chordSong()));
 }
 
 void TestSongEnd::lastChordHeardWhole_data()
