@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QObject>
+#include <QScopeGuard>
 #include <QThreadPool>
 
 #include <SDL.h>
@@ -14,6 +15,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+
+#include <malloc.h>
 
 namespace audio {
 
@@ -33,6 +36,20 @@ struct MusicClock {
     int frameBytes = 4;  // set before the hook is installed
 };
 MusicClock g_musicClock;
+
+// Jobs given to the loader thread and not finished yet.
+std::atomic<int> g_loaderJobs{0};
+
+// The end of every job on the loader thread. Loading a song takes some 17 MB of heap, a
+// few of them only for the while, and freeing one gives back as much; the allocator keeps
+// all of it for later. So when the loader falls idle, the heap goes back to the system:
+// after a song has loaded, and after a player has run down the song menu, loading and
+// freeing a song per pick.
+void finishLoaderJob()
+{
+    if (g_loaderJobs.fetch_sub(1) == 1)
+        malloc_trim(0);
+}
 
 // SDL keeps per-thread state (its error message) that it frees by itself only on threads
 // it created: free it after each job on the loader thread, which is Qt's.
@@ -218,7 +235,9 @@ quint64 AudioSystem::loadMusic(MediaDevice* device, const QByteArray& bytes)
         return 0;
     const quint64 ticket = m_nextTicket++;
     m_waitingLoads[ticket] = device;
+    g_loaderJobs.fetch_add(1);
     m_loader->start([ticket, bytes] {
+        const auto done = qScopeGuard(&finishLoaderJob);
         AudioSystem& system = AudioSystem::instance();
         {
             // A song given up before its turn came is not loaded at all: a player running
@@ -257,13 +276,16 @@ void AudioSystem::freeMusic(Mix_Music* music)
         return;
     // FluidSynth takes its time to take a synthesiser down: not on the GUI thread. The
     // song has been halted, so the mixer no longer reads it.
-    if (m_loader)
+    if (m_loader) {
+        g_loaderJobs.fetch_add(1);
         m_loader->start([music] {
             Mix_FreeMusic(music);
             releaseSdlThreadState();
+            finishLoaderJob();
         });
-    else
+    } else {
         Mix_FreeMusic(music);
+    }
 }
 
 void AudioSystem::armMusicClock(quint64 play, qint64 endMs)
