@@ -3,6 +3,7 @@
 #include "audio/media_device.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QObject>
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 
 #include <malloc.h>
@@ -120,19 +122,28 @@ bool AudioSystem::openMixer()
 {
     // Debian's FluidSynth ignores SDL_SOUNDFONTS, and its default soundfont is whatever
     // another package made it: name ours.
-    if (QFileInfo(QString::fromLatin1(kSoundFont)).isFile())
-        Mix_SetSoundFonts(kSoundFont);
+    const bool soundFontThere = QFileInfo(QFile::decodeName(m_soundFont)).isFile();
+    if (soundFontThere)
+        Mix_SetSoundFonts(m_soundFont.constData());
     Mix_Init(MIX_INIT_MID);
-    if (tryOpenDriver())
-        return true;
-    // No sound card (or the driver named in SDL_AUDIODRIVER is not there): the dummy
-    // driver keeps the time, so the game runs the same, silently. The environment
-    // variable would win over a normal hint, hence the override.
-    SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
-    if (tryOpenDriver())
-        return true;
-    Mix_Quit();
-    return false;
+    bool open = tryOpenDriver();
+    if (!open) {
+        // No sound card (or the driver named in SDL_AUDIODRIVER is not there): the dummy
+        // driver keeps the time, so the game runs the same, silently. The environment
+        // variable would win over a normal hint, hence the override.
+        SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+        open = tryOpenDriver();
+    }
+    if (!open) {
+        Mix_Quit();
+        return false;
+    }
+    // Without it the songs still play, by the clock, but make no sound (unless FluidSynth
+    // finds a soundfont of its own): say why.
+    if (!soundFontThere)
+        std::fprintf(stderr, "coppix: soundfont %s not found (package timgm6mb-soundfont): songs may be silent\n",
+                     m_soundFont.constData());
+    return true;
 }
 
 void AudioSystem::shutdown()

@@ -52,6 +52,10 @@ public:
     void shutdown();
 
     static constexpr const char* kSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+    // The soundfont the songs are played with: kSoundFont unless named otherwise before
+    // the mixer opens. When it is not there, the mixer says so, once, on standard error.
+    void setSoundFont(const QByteArray& path) { m_soundFont = path; }
+    QByteArray soundFont() const { return m_soundFont; }
     static constexpr int kSampleRate = 44100;
     static constexpr int kBufferFrames = 1024;
 
@@ -96,6 +100,7 @@ private:
 
     State m_state = State::NotStarted;
     QString m_driver;
+    QByteArray m_soundFont = kSoundFont;
     int m_mixRate = kSampleRate;  // frames a second, as the mixer was opened
     QObject* m_mailbox = nullptr;     // receives the posted calls, lives on the GUI thread
     QThreadPool* m_loader = nullptr;  // one thread: loads and frees songs in order
