@@ -67,15 +67,8 @@ private slots:
         xsession::Display x(screenW, screenH);
         QVERIFY2(x.ok(), "Xvfb did not start");
         const QString raw = base.filePath(QStringLiteral("out.raw"));
-        QProcessEnvironment env = x.environment();
-        env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("disk"));
-        env.insert(QStringLiteral("SDL_DISKAUDIOFILE"), raw);
         QProcess game;
-        game.setProcessEnvironment(env);
-        game.setProcessChannelMode(QProcess::ForwardedOutputChannel);
-        game.setWorkingDirectory(QDir::rootPath());
-        game.start(base.filePath(QStringLiteral("run")), {});
-        QVERIFY(game.waitForStarted(5000));
+        QVERIFY(startGame(game, x, base.filePath(QStringLiteral("run")), Errors::Keep, QDir::rootPath(), raw));
 
         // The start picture, read from the program folder.
         QVERIFY2(x.waitForWindow(startTitle, 10000), "no start screen");

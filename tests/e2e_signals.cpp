@@ -50,14 +50,8 @@ private slots:
         QVERIFY2(x.ok(), "Xvfb did not start");
         QTemporaryDir folder;
         const QString raw = folder.filePath(QStringLiteral("out.raw"));
-        QProcessEnvironment env = x.environment();
-        env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("disk"));
-        env.insert(QStringLiteral("SDL_DISKAUDIOFILE"), raw);
         QProcess game;
-        game.setProcessEnvironment(env);
-        game.setProcessChannelMode(QProcess::ForwardedChannels);
-        game.start(QStringLiteral(COPPIX_BINARY), {});
-        QVERIFY(game.waitForStarted(5000));
+        QVERIFY(startGame(game, x, QStringLiteral(COPPIX_BINARY), Errors::PassOn, {}, raw));
         QVERIFY2(x.waitForWindow(startTitle, 10000), "no start screen");
         QTest::qWait(300);
 

@@ -34,11 +34,17 @@ constexpr QRgb darkGreen = 0x004000;
 // Starts the program on the display, silent; its standard error is passed on, or kept for
 // the test to read.
 enum class Errors { PassOn, Keep };
+// With a sound file named, what the game plays is written there (SDL's disk driver).
 inline bool startGame(QProcess& game, const xsession::Display& x, const QString& program, Errors errors = Errors::PassOn,
-                      const QString& workingFolder = {})
+                      const QString& workingFolder = {}, const QString& soundFile = {})
 {
     QProcessEnvironment env = x.environment();
-    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+    if (soundFile.isEmpty()) {
+        env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+    } else {
+        env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("disk"));
+        env.insert(QStringLiteral("SDL_DISKAUDIOFILE"), soundFile);
+    }
     game.setProcessEnvironment(env);
     game.setProcessChannelMode(errors == Errors::Keep ? QProcess::ForwardedOutputChannel : QProcess::ForwardedChannels);
     if (!workingFolder.isEmpty())
