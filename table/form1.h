@@ -11,7 +11,6 @@
 #include "toolkit/text_box.h"
 #include "toolkit/timer.h"
 
-#include <array>
 #include <cstdint>
 
 namespace coppix {
@@ -110,9 +109,6 @@ public:
     // The card-back set of the current table size, or nullptr for any other size.
     tk::ImageArray* backsInUse();
 
-    // The song file of menu entry i with the given extension.
-    QString songFile(int index, const QString& extension) const;
-
     static constexpr std::uint32_t tableBlue = 0x00FF0000;
     static constexpr std::uint32_t boxYellow = tk::look::boxYellow;
 
@@ -134,6 +130,8 @@ private:
     void resumeTurn();
     void resumeAfterPause();
     void pickBack(Integer Index);
+    // The song file of menu entry i with the given extension.
+    QString songFile(int index, const QString& extension) const;
     void chooseTableSize(Integer count, Integer rows, tk::ImageArray& parkFirst, tk::ImageArray& parkSecond,
                          tk::MenuItem* chosen, tk::MenuItem* otherFirst, tk::MenuItem* otherSecond);
 
