@@ -78,7 +78,7 @@ void frmmain::Form_Load()
     // A start picture that is missing or unreadable leaves the dark-green background.
     const QString file = tk::App::file(QStringLiteral("\\dabrel coppix.jpg"));
     QString error;
-    const QImage picture = loadStartPicture(file, &error);
+    const QImage picture = loadStartPicture(file, &error, &m_pictureFile);
     if (picture.isNull()) {
         std::fprintf(stderr, "coppix: start picture %s: %s\n", qPrintable(file), qPrintable(error));
     } else {
@@ -91,6 +91,13 @@ void frmmain::Form_Load()
     lblquit.Move(layout.quitLeft, layout.top);
     lblInfo.Move(layout.infoLeft, layout.top);
     Text4.Move(10, 0);
+}
+
+void frmmain::Form_Repaint()
+{
+    const QImage picture = decodeStartPicture(m_pictureFile);
+    if (!picture.isNull())
+        paintPicture(picture, QRect(0, 0, clientWidth(), clientHeight()));
 }
 
 void frmmain::Form_MouseMove()
@@ -118,6 +125,8 @@ Form1& frmmain::tableForm()
 void frmmain::lblplay_Click()
 {
     sendToBack();
+    // The table covers the whole screen: the start picture is not kept meanwhile.
+    releasePaintedPicture();
     tableForm().Show();
 }
 

@@ -51,12 +51,16 @@ public:
 protected:
     void Form_Load() override;
     void Form_Unload(int& Cancel) override;
+    void Form_Repaint() override;
 
 private:
     Form1& tableForm();
 
     std::unique_ptr<Form1> m_table;
     bool m_pictureShown = false;
+    // The start picture's file as read: the picture is painted again from it when the
+    // start screen comes back in front of the table.
+    QByteArray m_pictureFile;
 };
 
 } // namespace coppix

@@ -192,7 +192,7 @@ void setError(QString* error, const QString& text)
 }
 } // namespace
 
-QImage loadStartPicture(const QString& file, QString* error)
+QImage loadStartPicture(const QString& file, QString* error, QByteArray* contents)
 {
     // Opened without waiting, and read only if it is a regular file: a FIFO or a device
     // in the picture's place would keep the program from ever showing a window.
@@ -220,6 +220,8 @@ QImage loadStartPicture(const QString& file, QString* error)
                                     : QByteArray();
     QImageReader reader(&picture);
     QImage image = read(reader, bytes, error);
+    if (contents && !image.isNull())
+        *contents = QByteArray(bytes.constData(), bytes.size());
     if (mapped)
         picture.unmap(mapped);
     return image;

@@ -31,6 +31,19 @@ ClientArea::ClientArea(Form* form) : QWidget(form), m_form(form)
 
 void ClientArea::paintEvent(QPaintEvent* event)
 {
+    if (m_form->m_canvasReleased) {
+        if (Form::activeForm() != m_form && !m_form->m_raisedByDesktop) {
+            // Still covered (a label repainting late): what lies under it is painted
+            // again, whole, when the window comes back in front.
+            m_form->m_paintedWhileCovered = true;
+            QPainter(this).fillRect(event->rect(), colourFromBgr(m_form->m_backColor));
+            return;
+        }
+        m_form->m_canvasReleased = false;
+        m_form->m_repainting = true; // this paint shows it: no other is needed
+        m_form->Form_Repaint();
+        m_form->m_repainting = false;
+    }
     QPainter painter(this);
     painter.fillRect(event->rect(), colourFromBgr(m_form->m_backColor));
     if (!m_form->m_canvas.isNull())
@@ -119,7 +132,16 @@ void Form::paintPicture(const QImage& image, const QRect& target)
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(target, image);
     }
-    m_client->update();
+    if (!m_repainting)
+        m_client->update();
+}
+
+void Form::releasePaintedPicture()
+{
+    if (m_canvas.isNull())
+        return;
+    m_canvas = QPixmap();
+    m_canvasReleased = true;
 }
 
 void Form::layoutParts()
@@ -162,6 +184,26 @@ void Form::Show()
     if (s_active != this) {
         s_active = this;
         Form_Activate();
+    }
+    repaintWhatWasReleased();
+}
+
+void Form::repaintWhatWasReleased()
+{
+    if (m_canvasReleased && m_paintedWhileCovered) {
+        m_paintedWhileCovered = false;
+        m_client->update();
+    }
+}
+
+void Form::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // Brought in front by the desktop rather than by the program.
+    if (event->type() == QEvent::ActivationChange) {
+        m_raisedByDesktop = isActiveWindow() && s_active != this;
+        if (m_raisedByDesktop)
+            repaintWhatWasReleased();
     }
 }
 

@@ -58,6 +58,10 @@ public:
     // Draws a picture stretched over a rectangle of the client area; the window keeps it.
     void paintPicture(const QImage& image, const QRect& target);
     bool hasPaintedPicture() const { return !m_canvas.isNull(); }
+    // Lets go of the pixels painted on the window (a full-screen picture is 3 MB and more)
+    // while another window covers it: the next time the window paints, Form_Repaint paints
+    // them again first.
+    void releasePaintedPicture();
 
     bool loaded() const { return m_loaded; }
     bool unloading() const { return m_unloading; }
@@ -77,18 +81,26 @@ protected:
     virtual void Form_Load() {}
     virtual void Form_Activate() {}
     virtual void Form_Unload(int& Cancel) { (void)Cancel; }
+    // Paints again, with paintPicture, what releasePaintedPicture let go of.
+    virtual void Form_Repaint() {}
 
     void resizeEvent(QResizeEvent*) override;
     void closeEvent(QCloseEvent*) override;
+    void changeEvent(QEvent*) override;
 
 private:
     friend class ClientArea;
     void layoutParts();
     void ensureLoaded();
+    void repaintWhatWasReleased();
 
     QMenuBar* m_menuBar = nullptr;
     ClientArea* m_client;
     QPixmap m_canvas;
+    bool m_canvasReleased = false;
+    bool m_repainting = false;
+    bool m_paintedWhileCovered = false;
+    bool m_raisedByDesktop = false; // active, though the program brought another in front
     std::uint32_t m_backColor = 0x00FFFFFF;
     bool m_loaded = false;
     bool m_unloading = false;

@@ -17,7 +17,7 @@ ImageControl::ImageControl(QWidget* parent) : QWidget(parent)
 void ImageControl::setPicture(const Picture& picture)
 {
     m_picture = picture;
-    setAttribute(Qt::WA_OpaquePaintEvent, !picture.isNull() && !picture.image().hasAlphaChannel());
+    setAttribute(Qt::WA_OpaquePaintEvent, !picture.isNull() && !picture.hasAlphaChannel());
     update();
 }
 

@@ -11,6 +11,13 @@ std::int32_t nextHandle()
     static std::atomic<std::int32_t> counter{0};
     return ++counter;
 }
+
+QImage decode(const QString& path)
+{
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    return reader.read();
+}
 } // namespace
 
 Picture::Picture(QImage image)
@@ -18,22 +25,32 @@ Picture::Picture(QImage image)
     if (image.isNull())
         return;
     d = std::make_shared<Data>();
+    d->size = image.size();
+    d->alpha = image.hasAlphaChannel();
     d->image = std::move(image);
     d->handle = nextHandle();
 }
 
 Picture Picture::load(const QString& path)
 {
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    QImage image = reader.read();
-    return Picture(std::move(image));
+    // Decoded once to know that it can be, then let go.
+    const QImage image = decode(path);
+    if (image.isNull())
+        return {};
+    Picture picture;
+    picture.d = std::make_shared<Data>();
+    picture.d->source = path;
+    picture.d->size = image.size();
+    picture.d->alpha = image.hasAlphaChannel();
+    picture.d->handle = nextHandle();
+    return picture;
 }
 
-const QImage& Picture::image() const
+QImage Picture::image() const
 {
-    static const QImage none;
-    return d ? d->image : none;
+    if (!d)
+        return {};
+    return d->image.isNull() ? decode(d->source) : d->image;
 }
 
 const QPixmap& Picture::stretched(QSize size) const
@@ -42,8 +59,8 @@ const QPixmap& Picture::stretched(QSize size) const
     if (!d || size.isEmpty())
         return none;
     if (d->cache.size() != size) {
-        d->cache = QPixmap::fromImage(
-            d->image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        d->cache = QPixmap(); // the old size goes before the new one is made
+        d->cache = QPixmap::fromImage(image().scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     }
     return d->cache;
 }
