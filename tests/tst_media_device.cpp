@@ -27,11 +27,10 @@ constexpr int kWavMs = 300;                                   // card.wav
 constexpr int kNoteMs = 150;                                  // song.mid: one note
 constexpr int kSongMs = kNoteMs + MediaDevice::kMidiReleaseMs;  // when its end is reported
 constexpr int kTwoNotesMs = 2 * 150 + MediaDevice::kMidiReleaseMs;
-// The mixer reports a WAV's end when it has mixed the last samples, up to a buffer
-// before they are heard, and the dummy driver keeps time only to a few milliseconds.
-constexpr int kWavEarlyMs = 60;
-// A QTimer fires at its time or later, but never more than a millisecond early.
-constexpr int kTimerEarlyMs = 2;
+// The mixer reports the end of a sound, a WAV or a song, when it has mixed the last
+// samples, up to a buffer before they are heard, and the dummy driver keeps time only to
+// a few milliseconds.
+constexpr int kMixerEarlyMs = 60;
 
 // When each Done came, measured from the moment the log was made or restarted.
 struct DoneLog {
@@ -176,9 +175,9 @@ void TestMediaDevice::naturalEnd_data()
     QTest::addColumn<int>("endMs");    // when Done(1) is due after the sound starts
     QTest::addColumn<int>("earlyMs");  // how much earlier it may come
     QTest::addColumn<int>("quietMs");  // how long to watch for a second report
-    QTest::newRow("WAV") << "card.wav" << kWavMs << kWavEarlyMs << 300;
-    QTest::newRow("song") << "song.mid" << kSongMs << kTimerEarlyMs << 300;
-    QTest::newRow("two-track song") << "two.mid" << kTwoNotesMs << kTimerEarlyMs << 300;
+    QTest::newRow("WAV") << "card.wav" << kWavMs << kMixerEarlyMs << 300;
+    QTest::newRow("song") << "song.mid" << kSongMs << kMixerEarlyMs << 300;
+    QTest::newRow("two-track song") << "two.mid" << kTwoNotesMs << kMixerEarlyMs << 300;
 }
 
 void TestMediaDevice::naturalEnd()
@@ -295,8 +294,8 @@ void TestMediaDevice::soundTimings()
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("endMs");
     QTest::addColumn<int>("earlyMs");
-    QTest::newRow("WAV") << "card.wav" << kWavMs << kWavEarlyMs;
-    QTest::newRow("song") << "song.mid" << kSongMs << kTimerEarlyMs;
+    QTest::newRow("WAV") << "card.wav" << kWavMs << kMixerEarlyMs;
+    QTest::newRow("song") << "song.mid" << kSongMs << kMixerEarlyMs;
 }
 
 void TestMediaDevice::playAfterACutStartsAgain_data()
@@ -306,11 +305,11 @@ void TestMediaDevice::playAfterACutStartsAgain_data()
     QTest::addColumn<int>("earlyMs");
     QTest::addColumn<bool>("stop");
     // The card sound's way: "play" while it plays, after a rewind, starts it again.
-    QTest::newRow("WAV, from 0 and play") << "card.wav" << kWavMs << kWavEarlyMs << false;
-    QTest::newRow("song, from 0 and play") << "song.mid" << kSongMs << kTimerEarlyMs << false;
+    QTest::newRow("WAV, from 0 and play") << "card.wav" << kWavMs << kMixerEarlyMs << false;
+    QTest::newRow("song, from 0 and play") << "song.mid" << kSongMs << kMixerEarlyMs << false;
     // A stop rewinds.
-    QTest::newRow("WAV, stop, then play") << "card.wav" << kWavMs << kWavEarlyMs << true;
-    QTest::newRow("song, stop, then play") << "song.mid" << kSongMs << kTimerEarlyMs << true;
+    QTest::newRow("WAV, stop, then play") << "card.wav" << kWavMs << kMixerEarlyMs << true;
+    QTest::newRow("song, stop, then play") << "song.mid" << kSongMs << kMixerEarlyMs << true;
 }
 
 // A play cut short (by a rewind, or a stop) reports nothing, and the next "play" plays
@@ -409,9 +408,9 @@ void TestMediaDevice::playAgainAfterTheEnd_data()
     QTest::addColumn<int>("endMs");
     QTest::addColumn<int>("earlyMs");
     QTest::addColumn<bool>("rewind");
-    QTest::newRow("WAV, play") << "card.wav" << kWavMs << kWavEarlyMs << false;
+    QTest::newRow("WAV, play") << "card.wav" << kWavMs << kMixerEarlyMs << false;
     // The game's single-song repeat, straight from the Done handler.
-    QTest::newRow("song, from 0 and play") << "song.mid" << kSongMs << kTimerEarlyMs << true;
+    QTest::newRow("song, from 0 and play") << "song.mid" << kSongMs << kMixerEarlyMs << true;
 }
 
 void TestMediaDevice::playAgainAfterTheEnd()
