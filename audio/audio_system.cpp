@@ -1,5 +1,5 @@
 #include "audio/audio_system.h"
-
+#include "audio/fluidsynth_settings.h"
 #include "audio/media_device.h"
 
 #include <QCoreApplication>
@@ -125,6 +125,7 @@ bool AudioSystem::openMixer()
     const bool soundFontThere = QFileInfo(QFile::decodeName(m_soundFont)).isFile();
     if (soundFontThere)
         Mix_SetSoundFonts(m_soundFont.constData());
+    loadSoundFontSamplesOnDemand();
     Mix_Init(MIX_INIT_MID);
     bool open = tryOpenDriver();
     if (!open) {
