@@ -135,6 +135,12 @@ private slots:
                          qPrintable(QStringLiteral("cell %1 changed behind the other program").arg(cell)));
         }
 
+        // The start screen brought in front from the desktop while the table is up: its
+        // picture, let go while the table covered it, is painted again whole.
+        QVERIFY(x.xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(start)}));
+        CHECKED(checkInFront(x, start));
+        CHECKED(checkStartScreen(x, expectedStart, QStringLiteral("4b-start-from-desktop.png")));
+
         // The focus back on the table: the same game, the face still up, the others down.
         QVERIFY(x.xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(table)}));
         CHECKED(checkInFront(x, table));
