@@ -843,17 +843,17 @@ class Arranger:
         (beat,) = self._beats(where)
         return beat
 
-    def _patterns(self, spec):
+    def _patterns(self, given):
         """A table of patterns by pitch, a name in the table's patterns, or a
         list of those merged in order."""
-        if isinstance(spec, str):
-            return self._patterns(self.table["patterns"][spec])
-        if isinstance(spec, list):
+        if isinstance(given, str):
+            return self._patterns(self.table["patterns"][given])
+        if isinstance(given, list):
             merged = {}
-            for item in spec:
+            for item in given:
                 merged.update(self._patterns(item))
             return merged
-        return {pitch(k): v for k, v in spec.items()}
+        return {pitch(k): v for k, v in given.items()}
 
     # -- tempo and key
     def tempo(self, where, bpm):

@@ -17,19 +17,6 @@ namespace fs = std::filesystem;
 namespace {
 constexpr int screenW = 1024, screenH = 768;
 const QString buildDir = QFileInfo(QStringLiteral(COPPIX_BINARY)).absolutePath();
-
-// The loudest sample written so far by SDL's disk driver (signed 16-bit little-endian).
-int peakOf(const QString& raw)
-{
-    QFile out(raw);
-    if (!out.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray data = out.readAll();
-    int peak = 0;
-    for (qsizetype i = 0; i + 1 < data.size(); i += 2)
-        peak = qMax(peak, qAbs(int(qFromLittleEndian<qint16>(data.constData() + i))));
-    return peak;
-}
 } // namespace
 
 class TestFolders : public QObject {
@@ -79,7 +66,7 @@ private slots:
         // "Play": the first song, read from music/ in the program folder, is heard.
         Table table;
         CHECKED(pressPlay(x, startPoints(screenW, screenH), table));
-        QTRY_VERIFY_WITH_TIMEOUT(peakOf(raw) > 1000, 8000);
+        QTRY_VERIFY_WITH_TIMEOUT(peakFrom(raw) > 1000, 8000);
 
         x.requestClose(table.window);
         QVERIFY2(game.waitForFinished(10000), "the program did not end");

@@ -13,19 +13,6 @@ using namespace e2e;
 
 namespace {
 constexpr int screenW = 1024, screenH = 768;
-
-// The loudest sample SDL's disk driver has written from a given byte on.
-int peakFrom(const QString& raw, qint64 offset)
-{
-    QFile out(raw);
-    if (!out.open(QIODevice::ReadOnly) || !out.seek(offset))
-        return 0;
-    const QByteArray data = out.readAll();
-    int peak = 0;
-    for (qsizetype i = 0; i + 1 < data.size(); i += 2)
-        peak = qMax(peak, qAbs(int(qFromLittleEndian<qint16>(data.constData() + i))));
-    return peak;
-}
 qint64 sizeOf(const QString& file) { return QFileInfo(file).size(); }
 } // namespace
 

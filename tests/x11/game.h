@@ -7,11 +7,13 @@
 #include "x11/xsession.h"
 
 #include <QDir>
+#include <QFile>
 #include <QPainter>
 #include <QPoint>
 #include <QProcess>
 #include <QRect>
 #include <QTest>
+#include <QtEndian>
 
 #include <functional>
 
@@ -51,6 +53,20 @@ inline bool startGame(QProcess& game, const xsession::Display& x, const QString&
         game.setWorkingDirectory(workingFolder);
     game.start(program, {});
     return game.waitForStarted(5000);
+}
+
+// The loudest sample SDL's disk driver has written to a sound file (signed 16-bit
+// little-endian) from a given byte on; 0 while there is none.
+inline int peakFrom(const QString& soundFile, qint64 offset = 0)
+{
+    QFile out(soundFile);
+    if (!out.open(QIODevice::ReadOnly) || !out.seek(offset))
+        return 0;
+    const QByteArray data = out.readAll();
+    int peak = 0;
+    for (qsizetype i = 0; i + 1 < data.size(); i += 2)
+        peak = qMax(peak, qAbs(int(qFromLittleEndian<qint16>(data.constData() + i))));
+    return peak;
 }
 
 // A screenshot kept for a person to look at, in the folder COPPIX_SHOTS names; none without it.
