@@ -11,7 +11,7 @@ namespace audio {
 
 // From now on the settings SDL_mixer makes load samples on demand.
 void loadSoundFontSamplesOnDemand();
-// How many settings were made so since the program started (tests and figures).
+// How many FluidSynth settings have been made that way since the program started (tests).
 int settingsWithSamplesOnDemand();
 
 } // namespace audio
