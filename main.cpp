@@ -1,4 +1,5 @@
 #include "start/program.h"
+#include "toolkit/stop_signals.h"
 
 #include <QApplication>
 
@@ -11,6 +12,12 @@ int main(int argc, char* argv[])
     // this bound to the largest block freed so far, and keep the next ones of that size in
     // the heap, where their pages stay after them.
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-    QApplication app(argc, argv);
-    return coppix::run();
+    int status = 0;
+    {
+        QApplication app(argc, argv);
+        status = coppix::run();
+    } // the sound shuts down as the application object goes
+    // Windows and sound are gone: the end a stop signal waits for has come.
+    tk::StopSignals::ended();
+    return status;
 }

@@ -1,10 +1,9 @@
 #include "audio/audio_system.h"
 #include "audio/fluidsynth_settings.h"
 #include "audio/media_device.h"
+#include "audio/soundfont_list.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QMetaObject>
 #include <QObject>
 #include <QScopeGuard>
@@ -120,11 +119,19 @@ bool AudioSystem::tryOpenDriver()
 
 bool AudioSystem::openMixer()
 {
-    // Debian's FluidSynth ignores SDL_SOUNDFONTS, and its default soundfont is whatever
-    // another package made it: name ours.
-    const bool soundFontThere = QFileInfo(QFile::decodeName(m_soundFont)).isFile();
-    if (soundFontThere)
-        Mix_SetSoundFonts(m_soundFont.constData());
+    // Only regular files reach SDL_mixer (see soundfont_list.h): the list it is handed is the
+    // one it uses, whatever SDL_FORCE_SOUNDFONTS and SDL_SOUNDFONTS say, and a list with no
+    // file on it sends it looking nowhere else.
+    const SoundFontList soundFonts = chooseSoundFonts(soundFontSources(m_soundFont));
+    SDL_SetHintWithPriority("SDL_FORCE_SOUNDFONTS", "0", SDL_HINT_OVERRIDE);
+    Mix_SetSoundFonts(soundFonts.forMixer().constData());
+    // SDL_mixer's other MIDI player, Timidity, would read a configuration of its own
+    // (TIMIDITY_CFG, /etc/timidity.cfg, timidity.cfg in the working folder, and the files
+    // these name) with blocking opens, here and at every song load. The songs are
+    // FluidSynth's: Timidity is given a configuration that fails at once, and so reads nothing.
+    if (qEnvironmentVariableIsSet("TIMIDITY_CFG"))
+        qunsetenv("TIMIDITY_CFG");
+    Mix_SetTimidityCfg("/dev/null/timidity.cfg");
     loadSoundFontSamplesOnDemand();
     Mix_Init(MIX_INIT_MID);
     bool open = tryOpenDriver();
@@ -139,11 +146,16 @@ bool AudioSystem::openMixer()
         Mix_Quit();
         return false;
     }
-    // Without it the songs still play, by the clock, but make no sound (unless FluidSynth
-    // finds a soundfont of its own): say why.
-    if (!soundFontThere)
-        std::fprintf(stderr, "coppix: soundfont %s not found (package timgm6mb-soundfont): songs may be silent\n",
-                     m_soundFont.constData());
+    // Without a soundfont the songs still play, by the clock, but make no sound: say which
+    // file was left out, and why.
+    for (const RefusedSoundFont& refused : soundFonts.refused) {
+        if (refused.reason == "not found")
+            std::fprintf(stderr, "coppix: soundfont %s not found%s: songs may be silent\n", refused.path.constData(),
+                         refused.ours ? " (package timgm6mb-soundfont)" : "");
+        else
+            std::fprintf(stderr, "coppix: soundfont %s refused (%s): songs may be silent\n", refused.path.constData(),
+                         refused.reason.constData());
+    }
     return true;
 }
 

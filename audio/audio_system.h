@@ -53,7 +53,9 @@ public:
 
     static constexpr const char* kSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
     // The soundfont the songs are played with: kSoundFont unless named otherwise before
-    // the mixer opens. When it is not there, the mixer says so, once, on standard error.
+    // the mixer opens (SDL_FORCE_SOUNDFONTS=1 with SDL_SOUNDFONTS names others instead).
+    // Only regular files are handed to SDL_mixer; each one left out (not there, or a FIFO,
+    // a folder, a device) is named once on standard error when the mixer opens.
     void setSoundFont(const QByteArray& path) { m_soundFont = path; }
     QByteArray soundFont() const { return m_soundFont; }
     static constexpr int kSampleRate = 44100;

@@ -1,13 +1,16 @@
 #include "audio/file_check.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <utility>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace audio {
 
@@ -322,12 +325,19 @@ SoundKind playableKind(const QByteArray& bytes)
 
 QByteArray readSoundFile(const QString& path)
 {
-    const QFileInfo info(path);
-    // Only regular files: opening a FIFO or a device for reading could block for ever.
-    if (!info.isFile() || info.size() <= 0 || info.size() > kMaxSoundFileBytes)
+    // Opened without waiting, and read only if what was opened is a regular file: opening a
+    // FIFO or a device blindly could block for ever, and a check by name before the open
+    // would leave room for the file to be swapped in between.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
         return {};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return {};
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0 || info.st_size > kMaxSoundFileBytes)
         return {};
     QByteArray bytes = file.read(kMaxSoundFileBytes + 1);
     if (bytes.size() > kMaxSoundFileBytes)

@@ -1,5 +1,6 @@
 // SIGTERM and SIGINT (a desktop's logout, `kill`, `timeout`, Ctrl+C) end the real program at
-// any time, within a second, with the shell's status for a program a signal ended.
+// any time, within a second, with the shell's status for a program a signal ended; also
+// when the player names a FIFO as the soundfont.
 #include "x11/game.h"
 
 #include <QElapsedTimer>
@@ -8,6 +9,7 @@
 #include <QtEndian>
 
 #include <csignal>
+#include <sys/stat.h>
 
 using namespace e2e;
 
@@ -84,6 +86,61 @@ private slots:
         // Ended by its own way out, not killed: the status says which signal.
         QCOMPARE(game.exitStatus(), QProcess::NormalExit);
         QCOMPARE(game.exitCode(), 128 + signal);
+    }
+
+    // The player's SDL_FORCE_SOUNDFONTS=1 with SDL_SOUNDFONTS naming a FIFO, which SDL_mixer
+    // would open and wait on for ever, and a soundfont that does not exist: "Play" shows the
+    // table all the same, the songs are silent, standard error names both files, and one
+    // SIGTERM ends the program as promptly as ever, with 143.
+    void fifoSoundFont()
+    {
+        xsession::Display x(screenW, screenH);
+        QVERIFY2(x.ok(), "Xvfb did not start");
+        QTemporaryDir folder;
+        const QString fifo = folder.filePath(QStringLiteral("GM.sf2"));
+        const QString missing = folder.filePath(QStringLiteral("nowhere.sf2"));
+        const QString raw = folder.filePath(QStringLiteral("out.raw"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        qputenv("SDL_FORCE_SOUNDFONTS", "1");
+        qputenv("SDL_SOUNDFONTS", QFile::encodeName(fifo + QLatin1Char(';') + missing));
+        QProcess game;
+        const bool started = startGame(game, x, QStringLiteral(COPPIX_BINARY), Errors::Keep, {}, raw);
+        qunsetenv("SDL_FORCE_SOUNDFONTS");
+        qunsetenv("SDL_SOUNDFONTS");
+        QVERIFY(started);
+        QVERIFY2(x.waitForWindow(startTitle, 10000), "no start screen");
+        QTest::qWait(300);
+
+        Table table;
+        CHECKED(pressPlay(x, startPoints(screenW, screenH), table));
+        // The first song starts with the table (heard within a second when it has its
+        // soundfont): three seconds of the mixer's output after it, and not a sound.
+        constexpr qint64 bytesPerSecond = 44100 * 2 * 2;
+        const qint64 from = sizeOf(raw);
+        QTRY_VERIFY_WITH_TIMEOUT(sizeOf(raw) - from >= 3 * bytesPerSecond, 10000);
+        QCOMPARE(peakFrom(raw, 0), 0);
+
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(::kill(pid_t(game.processId()), SIGTERM), 0);
+        const bool ended = game.waitForFinished(5000);
+        const qint64 ms = clock.elapsed();
+        if (!ended)
+            game.kill();
+        QVERIFY2(ended, "the program did not end");
+        qInfo("gone %lld ms after the signal", ms);
+        QVERIFY2(ms < promptMs, qPrintable(QStringLiteral("it took %1 ms").arg(ms)));
+        QCOMPARE(game.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(game.exitCode(), 128 + SIGTERM);
+
+        QByteArrayList said;
+        for (const QByteArray& line : game.readAllStandardError().split('\n'))
+            if (line.contains("soundfont"))
+                said.append(line);
+        const QByteArrayList expected = {
+            "coppix: soundfont " + QFile::encodeName(fifo) + " refused (not a regular file): songs may be silent",
+            "coppix: soundfont " + QFile::encodeName(missing) + " not found: songs may be silent"};
+        QCOMPARE(said, expected);
     }
 };
 

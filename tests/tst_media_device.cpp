@@ -18,6 +18,8 @@
 
 #include <functional>
 
+#include <sys/stat.h>
+
 using audio::MediaDevice;
 using Mode = audio::MediaDevice::Mode;
 
@@ -139,6 +141,9 @@ void TestMediaDevice::initTestCase()
     for (const auto& f : files)
         QVERIFY(write(f.name, f.bytes));
     QVERIFY(root.mkpath(QStringLiteral("folder.mid")));
+    // In a song's or the card sound's place, something an open would wait on for ever.
+    for (const char* name : {"fifo.mid", "fifo.wav"})
+        QCOMPARE(::mkfifo(QFile::encodeName(file(name)).constData(), 0600), 0);
 }
 
 void TestMediaDevice::nothingStartsBeforeTheFirstOpen()
@@ -489,7 +494,8 @@ void TestMediaDevice::unknownWordsDoNothing()
 void TestMediaDevice::unplayableFilesStayClosed_data()
 {
     QTest::addColumn<QString>("name");
-    for (const char* name : {"missing.mid", "empty.mid", "garbage.mid", "cut.mid", "cut.wav", "silent.mid", "folder.mid"})
+    for (const char* name : {"missing.mid", "empty.mid", "garbage.mid", "cut.mid", "cut.wav", "silent.mid", "folder.mid",
+                             "fifo.mid", "fifo.wav", "FIFO.WAV"})
         QTest::newRow(name) << name;
 }
 

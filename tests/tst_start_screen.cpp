@@ -5,6 +5,7 @@
 #include "start/start_picture.h"
 #include "table_fixture.h"
 #include "toolkit/colour.h"
+#include "toolkit/stop_signals.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -335,6 +336,7 @@ private slots:
         coppix::endOnStopSignals(*start);
         QCOMPARE(std::raise(SIGTERM), 0);
         QTRY_COMPARE_WITH_TIMEOUT(fixture->endings, 1, 1000);
+        tk::StopSignals::ended();  // the watchdog would otherwise end this test program
         QCOMPARE(tk::Program::exitStatus(), 128 + SIGTERM);
         QCOMPARE(table.MMC1.mode(), audio::MediaDevice::Mode::Closed);
         QCOMPARE(table.MMCw.mode(), audio::MediaDevice::Mode::Closed);
