@@ -7,7 +7,7 @@
 #include "toolkit/label.h"
 #include "toolkit/look.h"
 #include "toolkit/menu.h"
-#include "toolkit/random.h"
+#include "table/random.h"
 #include "toolkit/text_box.h"
 #include "toolkit/timer.h"
 
@@ -138,7 +138,7 @@ private:
     tk::Form* m_startScreen;
     const tk::TextBox* m_startInfo;
     // The random source behind the shuffle, and the game that draws from it.
-    tk::Random m_random;
+    Random m_random;
     Game m_game{m_random};
 };
 

@@ -12,7 +12,7 @@
 // its two pauses. An event that can move it on (a pick, "Exit", the pause's tick) runs
 // its handler and then the loop's next steps, until the loop has to wait again. A new
 // deal replaces the phase, so nothing of an abandoned game ever runs again.
-#include "toolkit/random.h"
+#include "table/random.h"
 
 #include <array>
 #include <cstdint>
@@ -62,7 +62,7 @@ class Game {
 public:
     enum class Phase { NoGame, WaitingForPick, EndPause, MismatchPause };
 
-    explicit Game(tk::Random& random) : m_random(random) {}
+    explicit Game(Random& random) : m_random(random) {}
 
     // ---- state ----
     std::array<Integer, maxCards + 1> drawPool{};
@@ -124,7 +124,7 @@ private:
     void setBackShown(int card, bool shown);
     void step(const Step& s) { m_steps.push_back(s); }
 
-    tk::Random& m_random;
+    Random& m_random;
     Phase m_phase = Phase::NoGame;
     Steps m_steps;
 };

@@ -1,6 +1,6 @@
-// The rules of the game on their own, with no window, no timer and no sound: the shuffle,
-// the deal and its grid, picks in each phase of the turn loop, pairs and mismatches, the
-// end of a game, "Exit" in each phase, and table sizes chosen mid-game.
+// The rules of the game on their own, with no window, no timer and no sound: the random
+// source and the shuffle, the deal and its grid, picks in each phase of the turn loop, pairs
+// and mismatches, the end of a game, "Exit" in each phase, and table sizes chosen mid-game.
 #include "table/game.h"
 
 #include <QSet>
@@ -59,7 +59,7 @@ int rowsFor(int count) { return count == 20 ? 4 : count == 48 ? 6 : 8; }
 
 // A game on a table of 1016 x 705 pixels, dealt at the given size.
 struct Table {
-    tk::Random random;
+    coppix::Random random;
     Game game{random};
     Steps dealt;
 
@@ -155,6 +155,21 @@ class TestGame : public QObject {
 private slots:
     // ---------------------------------------------------------------------- the shuffle
 
+    void rndNeverReachesOne()
+    {
+        QVERIFY(coppix::Random::unitFromBits(0xFFFFFFFFu) < 1.0f);
+        QCOMPARE(coppix::Random::unitFromBits(0), 0.0f);
+        coppix::Random random;
+        random.Randomize();
+        float highest = 0;
+        for (int i = 0; i < 200000; ++i) {
+            const float r = random.Rnd();
+            QVERIFY(r >= 0.0f && r < 1.0f);
+            highest = std::max(highest, r);
+        }
+        QVERIFY(highest > 0.99f);
+    }
+
     void shuffleIsAPermutation_data()
     {
         QTest::addColumn<int>("n");
@@ -164,7 +179,7 @@ private slots:
     void shuffleIsAPermutation()
     {
         QFETCH(int, n);
-        tk::Random random;
+        coppix::Random random;
         Game game(random);
         for (int round = 0; round < 20; ++round) {
             game.Mescola(Integer(n));
@@ -182,7 +197,7 @@ private slots:
 
     void shuffleLeavesEntriesPastNAlone()
     {
-        tk::Random random;
+        coppix::Random random;
         Game game(random);
         game.cardOrder[0] = 77;
         game.drawPool[0] = 55;
@@ -213,7 +228,7 @@ private slots:
         QFETCH(int, n);
         QFETCH(QList<float>, draws);
         QFETCH(QList<int>, order);
-        tk::Random random;
+        coppix::Random random;
         std::deque<float> pending(draws.begin(), draws.end());
         random.setSource([&] {
             const float r = pending.front();
