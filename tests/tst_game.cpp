@@ -4,6 +4,7 @@
 #include "table/game.h"
 
 #include "pairs.h"
+#include "table_numbers.h"
 
 #include <QHash>
 #include <QSet>
@@ -289,36 +290,15 @@ private slots:
 
     // ------------------------------------------------------------------------- the deal
 
-    void gridGeometry_data()
-    {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("height");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("cell");
-        QTest::addColumn<int>("left");
-        QTest::addColumn<int>("top");
-        // Halves go to the even neighbour: 155.5 -> 156, 3.525 -> 4, 70.5 -> 70, 2.5 -> 2, 3.5 -> 4.
-        QTest::newRow("1016x705, 20") << 1016 << 705 << 20 << 141 << 156 << 4;
-        QTest::newRow("1016x705, 48") << 1016 << 705 << 48 << 94 << 132 << 4;
-        QTest::newRow("1016x705, 80") << 1016 << 705 << 80 << 70 << 158 << 4;
-        QTest::newRow("1024x700, 20") << 1024 << 700 << 20 << 140 << 162 << 4;
-        QTest::newRow("height 500") << 1024 << 500 << 20 << 100 << 262 << 2;
-        QTest::newRow("top 2.5 goes to 2") << 1016 << 500 << 20 << 100 << 258 << 2;
-        QTest::newRow("top 3.5 goes to 4") << 1016 << 700 << 20 << 140 << 158 << 4;
-        QTest::newRow("narrower than the grid") << 300 << 705 << 80 << 70 << -200 << 4;
-    }
+    void gridGeometry_data() { testsupport::addWorkedGrids(); }
     void gridGeometry()
     {
-        QFETCH(int, width);
-        QFETCH(int, height);
-        QFETCH(int, count);
-        QFETCH(int, cell);
-        QFETCH(int, left);
-        QFETCH(int, top);
-        const coppix::GridGeometry grid = coppix::gridGeometry(width, height, Integer(count), Integer(rowsFor(count)));
-        QCOMPARE(grid.cellSize, cell);
-        QCOMPARE(grid.marginLeft, left);
-        QCOMPARE(grid.marginTop, top);
+        const testsupport::WorkedGrid worked = testsupport::fetchWorkedGrid();
+        const coppix::GridGeometry grid =
+            coppix::gridGeometry(worked.width, worked.height, Integer(worked.count), Integer(worked.rows));
+        QCOMPARE(grid.cellSize, worked.grid.cell);
+        QCOMPARE(grid.marginLeft, worked.grid.left);
+        QCOMPARE(grid.marginTop, worked.grid.top);
     }
 
     void loadOpensTheTableAtTwentyCards()
@@ -346,24 +326,18 @@ private slots:
 
     void dealLaysEveryCardFaceDown_data()
     {
-        // The worked grids of a 1016 x 705 table.
         QTest::addColumn<int>("count");
         QTest::addColumn<int>("rows");
-        QTest::addColumn<int>("cell");
-        QTest::addColumn<int>("left");
-        QTest::addColumn<int>("top");
-        QTest::newRow("20") << 20 << 4 << 141 << 156 << 4;
-        QTest::newRow("48") << 48 << 6 << 94 << 132 << 4;
-        QTest::newRow("80") << 80 << 8 << 70 << 158 << 4;
+        QTest::newRow("20") << 20 << 4;
+        QTest::newRow("48") << 48 << 6;
+        QTest::newRow("80") << 80 << 8;
     }
     void dealLaysEveryCardFaceDown()
     {
         QFETCH(int, count);
         QFETCH(int, rows);
-        QFETCH(int, cell);
-        QFETCH(int, left);
-        QFETCH(int, top);
-        Table t(count);
+        Table t(count); // on 1016 x 705 pixels
+        const auto [cell, left, top] = testsupport::expectedGrid(1016, 705, count, rows);
         const Game& g = t.game;
         QCOMPARE(int(g.rowCount()), rows);
         const QStringList steps = describe(t.dealt);

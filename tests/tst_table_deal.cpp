@@ -29,35 +29,14 @@ private slots:
     void cleanup() { fixture.reset(); }
 
     // The numbers this test grades the window with are the worked layouts of the table.
-    void theWorkedGrids_data()
-    {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("height");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("cell");
-        QTest::addColumn<int>("left");
-        QTest::addColumn<int>("top");
-        // Halves go to the even neighbour: 155.5 -> 156, 3.525 -> 4, 70.5 -> 70, 3.5 -> 4, 2.5 -> 2.
-        QTest::newRow("1016x705, 20") << 1016 << 705 << 20 << 141 << 156 << 4;
-        QTest::newRow("1016x705, 48") << 1016 << 705 << 48 << 94 << 132 << 4;
-        QTest::newRow("1016x705, 80") << 1016 << 705 << 80 << 70 << 158 << 4;
-        QTest::newRow("1024x700, 20") << 1024 << 700 << 20 << 140 << 162 << 4;
-        QTest::newRow("1024x700, 48") << 1024 << 700 << 48 << 93 << 140 << 4;
-        QTest::newRow("1024x700, 80") << 1024 << 700 << 80 << 70 << 162 << 4;
-        QTest::newRow("height 500") << 1024 << 500 << 20 << 100 << 262 << 2;
-    }
+    void theWorkedGrids_data() { addWorkedGrids(); }
     void theWorkedGrids()
     {
-        QFETCH(int, width);
-        QFETCH(int, height);
-        QFETCH(int, count);
-        QFETCH(int, cell);
-        QFETCH(int, left);
-        QFETCH(int, top);
-        const ExpectedGrid grid = expectedGrid(width, height, count, count == 20 ? 4 : count == 48 ? 6 : 8);
-        QCOMPARE(grid.cell, cell);
-        QCOMPARE(grid.left, left);
-        QCOMPARE(grid.top, top);
+        const WorkedGrid worked = fetchWorkedGrid();
+        const ExpectedGrid grid = expectedGrid(worked.width, worked.height, worked.count, worked.rows);
+        QCOMPARE(grid.cell, worked.grid.cell);
+        QCOMPARE(grid.left, worked.grid.left);
+        QCOMPARE(grid.top, worked.grid.top);
     }
     void theWorkedLayout()
     {
