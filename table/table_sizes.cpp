@@ -3,9 +3,10 @@
 
 namespace coppix {
 
-void Form1::venti_Click() { chooseTableSize(20); }
-void Form1::quarantotto_Click() { chooseTableSize(48); }
-void Form1::ottanta_Click() { chooseTableSize(80); }
+// The entries in the menu's order, which is the order of the sizes.
+void Form1::venti_Click() { chooseTableSize(tableSizes[0].cards); }
+void Form1::quarantotto_Click() { chooseTableSize(tableSizes[1].cards); }
+void Form1::ottanta_Click() { chooseTableSize(tableSizes[2].cards); }
 
 // The rules hide the faces, park the other sizes' backs, move the check mark and deal.
 void Form1::chooseTableSize(Integer cards)
