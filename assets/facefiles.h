@@ -11,8 +11,8 @@ struct FaceFile {
     bool jpeg;  // JPEG when true, 24-bit BMP otherwise
 };
 
-// Face n (1-based) is faceFiles[n - 1].
-inline constexpr std::array<FaceFile, 40> faceFiles = {{
+// Face n (1-based) is faceFiles[n - 1]; there is one for each face of the game's library.
+inline constexpr auto faceFiles = std::to_array<FaceFile>({
     {116, 116, false}, {116, 116, false}, {116, 116, false}, {116, 116, false},  //  1- 4
     {116, 116, false}, {116, 116, false}, {116, 116, false}, {116, 116, false},  //  5- 8
     {116, 116, false}, {116, 116, false}, {116, 116, false}, {116, 116, false},  //  9-12
@@ -23,6 +23,6 @@ inline constexpr std::array<FaceFile, 40> faceFiles = {{
     {116, 116, true},  {300, 249, true},  {200, 133, true},  {116, 116, false},  // 29-32
     {348, 241, true},  {116, 116, false}, {116, 116, false}, {57, 57, false},    // 33-36
     {116, 116, false}, {116, 116, false}, {99, 94, true},    {116, 116, false},  // 37-40
-}};
+});
 
 }  // namespace assets::detail

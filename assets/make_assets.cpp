@@ -45,7 +45,7 @@ struct FaceSubject {
     const char* name;
 };
 
-constexpr std::array<FaceSubject, 40> faceSubjects = {{
+constexpr std::array<FaceSubject, assets::detail::faceFiles.size()> faceSubjects = {{
     {"\U0001F418", "elephant"},           // 1
     {"\U0001F33B", "sunflower"},          // 2
     {"\U0001F680", "rocket"},             // 3

@@ -18,14 +18,9 @@ QString facePath(int index)
 
 QString backPath(int cardCount)
 {
-    switch (cardCount) {
-    case 20:
-    case 48:
-    case 80:
-        return QStringLiteral(":/pictures/back%1.bmp").arg(cardCount);
-    default:
+    if (coppix::sizeIndex(cardCount) < 0)
         return {};
-    }
+    return QStringLiteral(":/pictures/back%1.bmp").arg(cardCount);
 }
 
 QString iconPath()

@@ -30,7 +30,7 @@ void designBacks(tk::ImageArray& backs, int cardCountOfSet)
 
 void designRulesBox(tk::TextBox& box, const QString& text)
 {
-    box.setBackColor(Form1::boxYellow);
+    box.setBackColor(tk::look::boxYellow);
     box.setFont(tk::look::font(9.6));
     box.setText(text);
     box.hide();
@@ -40,8 +40,8 @@ void designRulesBox(tk::TextBox& box, const QString& text)
 Form1::Form1(tk::Form* startScreen, const tk::TextBox* startInfo)
     : Img(client()), Pic(client()), dorso20(client()), dorso48(client()), Dorso80(client()),
       Text1(client()), Text2(client()), Text3(client()), lblquit(client(), QStringLiteral("Exit")),
-      Timer1(this), MMCw(this), MMC1(this), musicStrip(client()), m_startScreen(startScreen),
-      m_startInfo(startInfo)
+      Timer1(this), MMCw(this), MMC1(this), musicStrip(client()), m_backSets{&dorso20, &dorso48, &Dorso80},
+      m_startScreen(startScreen), m_startInfo(startInfo)
 {
     setCaption(QStringLiteral("VErdanticoPRess  -  Coppix "));
     setBackColor(tableBlue);
@@ -52,13 +52,12 @@ Form1::Form1(tk::Form* startScreen, const tk::TextBox* startInfo)
     Img.element0().setStretch(true);
     Img.element0().resize(cardPrototypeSide, cardPrototypeSide);
     buildFaceLibrary();
-    designBacks(dorso20, 20);
-    designBacks(dorso48, 48);
-    designBacks(Dorso80, 80);
+    for (const TableSize& size : tableSizes)
+        designBacks(*backSet(size.cards), size.cards);
 
     designRulesBox(Text1, rules::italian());
     designRulesBox(Text2, rules::english());
-    Text3.setBackColor(boxYellow);
+    Text3.setBackColor(tk::look::boxYellow);
     Text3.setGeometry(QRect(QPoint(0, 0), tk::look::infoBoxSize));
     Text3.hide();
 
@@ -86,7 +85,7 @@ Form1::~Form1() = default;
 void Form1::buildFaceLibrary()
 {
     Pic.element0().setStretch(true);
-    for (int i = 1; i <= assets::faceCount; ++i) {
+    for (int i = 1; i <= faceLibrarySize; ++i) {
         Pic.Load(i);
         Pic(i).setPicture(tk::Picture::load(assets::facePath(i)));
     }
@@ -103,6 +102,7 @@ void Form1::buildMenus()
     venti = options->addCheckItem(QStringLiteral("20 cards"));
     quarantotto = options->addCheckItem(QStringLiteral("48 cards"));
     ottanta = options->addCheckItem(QStringLiteral("80 cards"));
+    m_sizeEntries = {venti, quarantotto, ottanta};
 
     sounds = new tk::Menu(bar, QStringLiteral("&Sounds"));
     cards = sounds->addCheckItem(QStringLiteral("card rustle"));
@@ -118,13 +118,12 @@ void Form1::buildMenus()
 
 void Form1::connectEvents()
 {
-    // A pick, or a click on "Exit", may move the turn loop on once its handler is done.
-    connect(&dorso20, &tk::ImageArray::Click, this, [this](int i) { dorso20_Click(Integer(i)); resumeTurn(); });
-    connect(&dorso48, &tk::ImageArray::Click, this, [this](int i) { dorso48_Click(Integer(i)); resumeTurn(); });
-    connect(&Dorso80, &tk::ImageArray::Click, this, [this](int i) { dorso80_Click(Integer(i)); resumeTurn(); });
-    connect(&lblquit, &tk::Label::Click, this, [this] { lblquit_Click(); resumeTurn(); });
+    connect(&dorso20, &tk::ImageArray::Click, this, [this](int i) { dorso20_Click(Integer(i)); });
+    connect(&dorso48, &tk::ImageArray::Click, this, [this](int i) { dorso48_Click(Integer(i)); });
+    connect(&Dorso80, &tk::ImageArray::Click, this, [this](int i) { dorso80_Click(Integer(i)); });
+    connect(&lblquit, &tk::Label::Click, this, [this] { lblquit_Click(); });
     connect(&lblquit, &tk::Label::MouseMove, this, [this] { lblquit_MouseMove(); });
-    connect(&Timer1, &tk::Timer::Tick, this, [this] { Timer1_Timer(); resumeAfterPause(); });
+    connect(&Timer1, &tk::Timer::Tick, this, [this] { Timer1_Timer(); });
 
     connect(venti, &tk::MenuItem::Click, this, [this] { venti_Click(); });
     connect(quarantotto, &tk::MenuItem::Click, this, [this] { quarantotto_Click(); });
@@ -148,14 +147,18 @@ void Form1::connectEvents()
     });
 }
 
-tk::ImageArray* Form1::backsInUse()
+tk::ImageArray* Form1::backSet(int cards)
 {
-    switch (m_game.cardCount) {
-    case 20: return &dorso20;
-    case 48: return &dorso48;
-    case 80: return &Dorso80;
-    default: return nullptr;
-    }
+    const int i = sizeIndex(cards);
+    return i < 0 ? nullptr : m_backSets[std::size_t(i)];
 }
+
+tk::MenuItem* Form1::sizeEntry(int cards)
+{
+    const int i = sizeIndex(cards);
+    return i < 0 ? nullptr : m_sizeEntries[std::size_t(i)];
+}
+
+tk::ImageArray* Form1::backsInUse() { return backSet(m_game.cardCount()); }
 
 } // namespace coppix

@@ -7,16 +7,19 @@
 #include "toolkit/label.h"
 #include "toolkit/look.h"
 #include "toolkit/menu.h"
-#include "toolkit/random.h"
+#include "table/random.h"
 #include "toolkit/text_box.h"
 #include "toolkit/timer.h"
 
+#include <array>
 #include <cstdint>
 
 namespace coppix {
 
 // Where the boxes and the "Exit" label go for a table of a given size, before the
-// controls settle at whole pixels.
+// controls settle at whole pixels. The boxes and the label's left edge are rounded to
+// single precision, the label's top is kept in double precision: the table has always
+// placed them so, and a value near a half pixel settles on the side it always has.
 struct TableLayout {
     float rulesLeft, rulesTop, rulesWidth, rulesHeight;
     float infoLeft, infoTop;
@@ -72,12 +75,13 @@ public:
     // The rules and the state of the game on the table.
     const Game& game() const { return m_game; }
 
-    // ---- the game: each handler calls the rules, then sets the controls and the timer ----
+    // ---- the game: each handler calls the rules once, then carries out their steps ----
     // Deals a new game at the current size and starts its turn loop; whatever the game
     // in progress had pending is dropped.
     void Main();
     void Timer1_Timer();
 
+    // A whole click on a back: the pick, its sound, and the card turned when it is taken.
     void dorso20_Click(Integer Index);
     void dorso48_Click(Integer Index);
     void dorso80_Click(Integer Index);
@@ -106,11 +110,10 @@ public:
     // Where the turn loop stands between two events.
     using Phase = Game::Phase;
     Phase phase() const { return m_game.phase(); }
-    // The card-back set of the current table size, or nullptr for any other size.
+    // The card-back set of the current table size; nullptr before the table is loaded.
     tk::ImageArray* backsInUse();
 
     static constexpr std::uint32_t tableBlue = 0x00FF0000;
-    static constexpr std::uint32_t boxYellow = tk::look::boxYellow;
 
 protected:
     void Form_Load() override;
@@ -126,19 +129,23 @@ private:
     void ritardo(Integer tempo);
     // Carries out what the rules asked of the table, in order.
     void applySteps();
-    // The turn loop moves on after a pick or "Exit", and after the pause's tick.
-    void resumeTurn();
-    void resumeAfterPause();
     void pickBack(Integer Index);
+    void chooseTableSize(Integer cards);
+    // The card sound, when "card rustle" is ticked.
+    void playCardSound();
     // The song file of menu entry i with the given extension.
     QString songFile(int index, const QString& extension) const;
-    void chooseTableSize(Integer count, Integer rows, tk::ImageArray& parkFirst, tk::ImageArray& parkSecond,
-                         tk::MenuItem* chosen, tk::MenuItem* otherFirst, tk::MenuItem* otherSecond);
+    // The back set and the "&Options" entry of a table size; nullptr for any other count.
+    tk::ImageArray* backSet(int cards);
+    tk::MenuItem* sizeEntry(int cards);
 
+    // One back set and one "&Options" entry for each table size, in the order of tableSizes.
+    std::array<tk::ImageArray*, tableSizes.size()> m_backSets;
+    std::array<tk::MenuItem*, tableSizes.size()> m_sizeEntries{};
     tk::Form* m_startScreen;
     const tk::TextBox* m_startInfo;
     // The random source behind the shuffle, and the game that draws from it.
-    tk::Random m_random;
+    Random m_random;
     Game m_game{m_random};
 };
 

@@ -4,6 +4,8 @@
 
 namespace coppix {
 
+// Each value is the size in double precision times its fraction; the boxes and the label's
+// left are then rounded to single precision and the label's top is not (see TableLayout).
 TableLayout tableLayout(Long tableWidth, Long tableHeight)
 {
     const double w = tableWidth;
@@ -24,10 +26,10 @@ TableLayout tableLayout(Long tableWidth, Long tableHeight)
 
 void Form1::Form_Load()
 {
-    // The client area is measured in pixels throughout.
+    // The client area is measured in pixels throughout, once: the game keeps it.
     sizeToScreen();
-    m_game.tableWidth = Long(clientWidth());
-    m_game.tableHeight = Long(clientHeight());
+    const Long tableWidth = Long(clientWidth());
+    const Long tableHeight = Long(clientHeight());
 
     // The card sound.
     MMCw.setWait(true);
@@ -47,25 +49,19 @@ void Form1::Form_Load()
     Integer completed = 1;
     MMC1_Done(completed);
 
-    m_game.tableState = 0;
-    m_game.cardCount = 20;
-    m_game.rowCount = 4;
     moveTo(0, 0);
-    venti->setChecked(true);
-    quarantotto->setChecked(false);
-    ottanta->setChecked(false);
+    // The game takes the table's size and starts at its first size, whose entry is checked.
+    m_game.Form_Load(tableWidth, tableHeight);
+    applySteps();
 
-    for (int i = 1; i <= 20; ++i)
-        dorso20.Load(i);
-    for (int i = 1; i <= 48; ++i)
-        dorso48.Load(i);
-    for (int i = 1; i <= 80; ++i)
-        Dorso80.Load(i);
+    for (const TableSize& size : tableSizes)
+        for (int i = 1; i <= size.cards; ++i)
+            backSet(size.cards)->Load(i);
 }
 
 void Form1::Form_Activate()
 {
-    const TableLayout layout = tableLayout(m_game.tableWidth, m_game.tableHeight);
+    const TableLayout layout = tableLayout(m_game.tableWidth(), m_game.tableHeight());
     for (tk::TextBox* box : {&Text1, &Text2}) {
         box->Move(layout.rulesLeft, layout.rulesTop, layout.rulesWidth, layout.rulesHeight);
         box->hide();

@@ -3,30 +3,26 @@
 // loop and its two pauses, leaving the table and choosing its size.
 //
 // The game keeps its own state (which card lies where, which face each card carries,
-// which cards are face up, the picks and the counters) and never touches a control or a
-// timer. Each call records, in order, what the table must now do: show or hide a face or
-// a back, lay a card in its cell, start or stop the pause, bring the start screen to the
-// front. The window takes those steps (takeSteps) and carries them out in that order.
+// which cards are face up, the picks and the counters); only the game writes it, and
+// everything else reads it through the accessors below. It never touches a control or a
+// timer. Each event is one call: the table's load, a deal, a pick, the pause's tick,
+// "Exit", a size chosen. The call runs the turn loop on until the loop has to wait again,
+// and records, in order, what the table must now do: show or hide a face or a back, lay a
+// card in its cell, park the backs out of sight, mark the size, play the card sound, start
+// or stop the pause, bring the start screen to the front. The window takes those steps
+// (takeSteps) and carries them out in that order.
 //
-// The turn loop stands in one phase between two events: waiting for a pick, or in one of
-// its two pauses. An event that can move it on (a pick, "Exit", the pause's tick) runs
-// its handler and then the loop's next steps, until the loop has to wait again. A new
-// deal replaces the phase, so nothing of an abandoned game ever runs again.
-#include "toolkit/random.h"
+// Between two events the turn loop stands in one phase: waiting for a pick, or in one of
+// its two pauses. A new deal replaces the phase, so nothing of an abandoned game ever runs
+// again.
+#include "table/random.h"
+#include "table/sizes.h"
 
 #include <array>
 #include <cstdint>
 #include <vector>
 
 namespace coppix {
-
-using Integer = std::int16_t;
-using Long = std::int32_t;
-
-// The largest table, and the size of the arrays indexed by card (element 0 unused).
-inline constexpr int maxCards = 80;
-// The face library the pairs are drawn from.
-inline constexpr int faceLibrarySize = 40;
 
 // The card grid of one deal, in pixels of the table.
 struct GridGeometry {
@@ -43,7 +39,10 @@ struct Step {
         HideFace,
         ShowBack,
         HideBack,
-        ParkBacks,        // every back of every size goes out of sight ("Exit")
+        ParkBacks,        // the backs of the `size`-card set, or of every set back by back when
+                          // `size` is 0, go to (left, top), out of sight; each keeps its size
+        SizeChosen,       // the table has `size` cards now: its "&Options" entry is checked
+        PlayCardSound,    // a pick was taken: the card sound plays, when it is switched on
         ShowStartScreen,  // the start screen comes to the front
         StartPause,       // the pause starts: `hundredths` of a second to its tick
         StopPause,
@@ -51,6 +50,7 @@ struct Step {
     Kind kind;
     Integer card = 0;
     Integer face = 0;
+    Integer size = 0;
     Integer hundredths = 0;
     Long left = 0, top = 0, side = 0;
 
@@ -58,65 +58,75 @@ struct Step {
 };
 using Steps = std::vector<Step>;
 
+// Values indexed by card, 1 to maxCards (element 0 unused).
+using CardArray = std::array<Integer, maxCards + 1>;
+
+// The shuffle: cardOrder(1..N) becomes a random permutation of 1..N, drawn slot by slot
+// from drawPool(1..N) after random is reseeded from the clock. The entries past N, and
+// entry 0, keep what they held; slots 1..N of the pool are 0 afterwards.
+void Mescola(Random& random, Integer N, CardArray& drawPool, CardArray& cardOrder);
+
 class Game {
 public:
     enum class Phase { NoGame, WaitingForPick, EndPause, MismatchPause };
 
-    explicit Game(tk::Random& random) : m_random(random) {}
+    // The values of tableState.
+    static constexpr Integer playing = 0;
+    static constexpr Integer leaveRequested = 4;  // the player asked to leave the table
 
-    // ---- state ----
-    std::array<Integer, maxCards + 1> drawPool{};
-    std::array<Integer, maxCards + 1> cardOrder{};
-    // The library face each card carries; cards i and i + cardCount/2 carry the same one.
-    std::array<Integer, maxCards + 1> cardFace{};
-    std::array<bool, maxCards + 1> faceUp{};
-    bool matchFlag = false;
-    bool tickFlag = false;
-    Integer clickedCard = 0;
-    Integer firstCard = 0;
-    Integer secondCard = 0;
-    Integer foundCards = 0;
-    Integer cardCount = 0;
-    Integer rowCount = 0;
-    Integer tableState = 0;  // 4: the player asked to leave the table
-    Long tableWidth = 0;
-    Long tableHeight = 0;
-    Long cellSize = 0;
-    Long marginLeft = 0;
-    Long marginTop = 0;
+    explicit Game(Random& random) : m_random(random) {}
 
-    Phase phase() const { return m_phase; }
-
-    // ---- the rules ----
-    // A new game at the current size: whatever the game in progress had pending is
-    // dropped, a leave request included.
+    // ---- the events ----
+    // The table is opened on a client area of that many pixels, which it keeps: the game
+    // is at its first size, playing. Nothing can be dealt before.
+    void Form_Load(Long tableWidth, Long tableHeight);
+    // A new game at the current size, up to its first wait for a pick: whatever the game
+    // in progress had pending is dropped, a leave request included.
     void Main();
-    // cardOrder(1..N) becomes a random permutation of 1..N, reseeded from the clock.
-    void Mescola(Integer N);
-    // The pair check of firstCard and secondCard; a mismatch starts the 1.5 s pause.
-    void verifica();
-    // Starts a pause of tempo hundredths of a second.
-    void ritardo(Integer tempo);
-
-    // A click on the back of card Index: true when the pick is taken (the card sound
-    // plays then). The card is turned by the turn loop (waitTurn).
-    bool pick(Integer Index);
-    // The turn loop after a pick or "Exit": it turns what was picked and waits again.
-    void waitTurn();
-    // The pause's tick, and the turn loop going on from where it paused.
-    void Timer1_Timer() { tickFlag = true; }
-    void pauseTurn();
-    // "Exit": clears the table and asks the turn loop to finish the leaving.
+    // A click on the back of card Index: taken while fewer than two cards of the attempt
+    // are up, when the card plays its sound and the turn loop turns it.
+    void pick(Integer Index);
+    // The pause's tick: the timer stops and the turn loop goes on from where it paused.
+    void Timer1_Timer();
+    // "Exit": the table is cleared at once and the start screen comes to the front; the
+    // turn loop finishes the leaving at its next wait for a pick.
     void lblquit_Click();
-    // A table size chosen from the menu: every face goes down; Main deals next.
-    void chooseSize(Integer count, Integer rows);
+    // A table size chosen from the menu, by its number of cards (one of tableSizes): every
+    // face goes down, the back sets of the other sizes are parked, and a new game is dealt.
+    void chooseSize(Integer cards);
 
     // What the table must do, in order, since the last call.
     Steps takeSteps();
 
+    // ---- the state, read only ----
+    Phase phase() const { return m_phase; }
+    const CardArray& drawPool() const { return m_drawPool; }
+    const CardArray& cardOrder() const { return m_cardOrder; }
+    // The library face each card carries; cards i and i + cardCount/2 carry the same one.
+    const CardArray& cardFace() const { return m_cardFace; }
+    bool faceUp(int card) const { return card >= 1 && card <= maxCards && m_faceUp[std::size_t(card)]; }
+    bool matchFlag() const { return m_matchFlag; }
+    bool tickFlag() const { return m_tickFlag; }
+    Integer clickedCard() const { return m_clickedCard; }
+    Integer firstCard() const { return m_firstCard; }
+    Integer secondCard() const { return m_secondCard; }
+    Integer foundCards() const { return m_foundCards; }
+    Integer cardCount() const { return m_cardCount; }
+    Integer rowCount() const { return m_rowCount; }
+    Integer tableState() const { return m_tableState; }
+    Long tableWidth() const { return m_tableWidth; }
+    Long tableHeight() const { return m_tableHeight; }
+
 private:
+    void Mescola(Integer N) { coppix::Mescola(m_random, N, m_drawPool, m_cardOrder); }
+    void setSize(const TableSize& size);
+    bool takePick(Integer Index);
+    void verifica();
+    void ritardo(Integer tempo);
+    void clearForLeaving();
     void startTurn();
     void waitForPick();
+    void waitTurn();
     void leaveTable();
     void turnPickedCard();
     void finishAttempt();
@@ -124,7 +134,23 @@ private:
     void setBackShown(int card, bool shown);
     void step(const Step& s) { m_steps.push_back(s); }
 
-    tk::Random& m_random;
+    Random& m_random;
+    CardArray m_drawPool{};
+    CardArray m_cardOrder{};
+    CardArray m_cardFace{};
+    std::array<bool, maxCards + 1> m_faceUp{};
+    bool m_matchFlag = false;
+    bool m_tickFlag = false;
+    Integer m_clickedCard = 0;
+    Integer m_firstCard = 0;
+    Integer m_secondCard = 0;
+    Integer m_foundCards = 0;
+    Integer m_cardCount = 0;
+    Integer m_rowCount = 0;
+    Integer m_tableState = playing;
+    Long m_tableWidth = 0;
+    Long m_tableHeight = 0;
+
     Phase m_phase = Phase::NoGame;
     Steps m_steps;
 };

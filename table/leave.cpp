@@ -8,7 +8,8 @@ void Form1::lblquit_MouseMove() { lblquit.setForeColor(tk::Orange); }
 
 void Form1::Form_MouseMove() { lblquit.setForeColor(tk::Yellow); }
 
-// The table is cleared at once; the turn loop finishes the leaving at its next wait.
+// The table is cleared at once; the turn loop finishes the leaving at its next wait for a
+// pick, at once when it was waiting for one.
 void Form1::lblquit_Click()
 {
     m_game.lblquit_Click();

@@ -1,5 +1,5 @@
-// Card picks: a click on a face-down card closes the boxes and, when the rules take the
-// pick, plays the card sound; the turn loop turns the card.
+// Card picks: a click on a face-down card closes the boxes; the rules take the pick or
+// refuse it, and the table carries out what they ask (the card sound, the card turned).
 #include "table/form1.h"
 
 namespace coppix {
@@ -13,12 +13,8 @@ void Form1::pickBack(Integer Index)
     Text1.hide();
     Text2.hide();
     Text3.hide();
-    if (!m_game.pick(Index))
-        return;
-    if (cards->checked()) {
-        MMCw.setCommand(QStringLiteral("Play"));
-        MMCw.setFrom(0);
-    }
+    m_game.pick(Index);
+    applySteps();
 }
 
 } // namespace coppix

@@ -1,17 +1,13 @@
-// The table carries out the turn loop's steps: faces and backs shown and hidden, cards
-// laid in their cells, the pause's timer started and stopped, the start screen brought
-// to the front.
+// The table carries out the rules' steps: faces and backs shown and hidden, cards laid in
+// their cells, back sets parked out of sight, the size's check mark, the card sound, the
+// pause's timer started and stopped, the start screen brought to the front.
 #include "table/form1.h"
 
 namespace coppix {
 
-namespace {
-constexpr double awayLeft = 100000;
-constexpr double awayTop = 10000;
-} // namespace
-
 void Form1::applySteps()
 {
+    // Every step of one call concerns the size the table has after it.
     tk::ImageArray* backs = backsInUse();
     for (const Step& s : m_game.takeSteps()) {
         switch (s.kind) {
@@ -23,6 +19,8 @@ void Form1::applySteps()
             Img(s.card).setPicture(Pic(s.face).picture());
             break;
         case Step::Kind::PlaceCard:
+            // The left edge goes over in single precision, the rest as whole numbers, as
+            // the table has always placed its cards.
             Img(s.card).Move(float(s.left), s.top, s.side, s.side);
             if (backs)
                 (*backs)(s.card).Move(float(s.left), s.top, s.side, s.side);
@@ -38,11 +36,28 @@ void Form1::applySteps()
                 backs->setVisible(s.card, s.kind == Step::Kind::ShowBack);
             break;
         case Step::Kind::ParkBacks:
-            for (int i = 1; i <= maxCards; ++i) {
-                dorso20.Move(i, awayLeft, awayTop);
-                dorso48.Move(i, awayLeft, awayTop);
-                Dorso80.Move(i, awayLeft, awayTop);
+            // The left edge in single precision, the top as a whole number; a back that a
+            // set does not have is passed over.
+            if (s.size == 0) {
+                for (int i = 1; i <= maxCards; ++i)
+                    for (tk::ImageArray* set : m_backSets)
+                        set->Move(i, float(s.left), s.top);
+            } else if (tk::ImageArray* set = backSet(s.size)) {
+                for (int i = 1; i <= s.size; ++i)
+                    set->Move(i, float(s.left), s.top);
             }
+            break;
+        case Step::Kind::SizeChosen:
+            // The chosen size's entry first, then the others in the menu's order.
+            if (tk::MenuItem* chosen = sizeEntry(s.size)) {
+                chosen->setChecked(true);
+                for (tk::MenuItem* entry : m_sizeEntries)
+                    if (entry != chosen)
+                        entry->setChecked(false);
+            }
+            break;
+        case Step::Kind::PlayCardSound:
+            playCardSound();
             break;
         case Step::Kind::ShowStartScreen:
             // The start screen in front, the table out of the desktop's window lists: it
@@ -61,24 +76,16 @@ void Form1::applySteps()
     }
 }
 
-void Form1::resumeTurn()
-{
-    m_game.waitTurn();
-    applySteps();
-}
-
-void Form1::resumeAfterPause()
-{
-    m_game.pauseTurn();
-    applySteps();
-}
-
 void Form1::ritardo(Integer tempo)
 {
     Timer1.setInterval(int(tempo) * 10);
     Timer1.setEnabled(true);
 }
 
-void Form1::Timer1_Timer() { m_game.Timer1_Timer(); }
+void Form1::Timer1_Timer()
+{
+    m_game.Timer1_Timer();
+    applySteps();
+}
 
 } // namespace coppix

@@ -2,6 +2,7 @@
 // A game table opened as the player opens it: the start screen first, then "Play".
 #include "start/frmmain.h"
 #include "table/form1.h"
+#include "pairs.h"
 #include "testsupport.h"
 #include "toolkit/app.h"
 #include "toolkit/form.h"
@@ -61,21 +62,20 @@ private slots:
     }
 };
 
-// The partner of card i: cards i and i + n/2 share a face.
-inline int partnerOf(const coppix::Form1& form, int card)
+// The picture card i shows when it is up: its face's picture object.
+inline std::int32_t pictureOf(const coppix::Form1& form, int card) { return form.Img(card).picture().handle(); }
+
+// Every card's partner on the table: the other card that shows the same picture.
+inline std::vector<int> partners(const coppix::Form1& form)
 {
-    const int half = form.game().cardCount / 2;
-    return card <= half ? card + half : card - half;
+    return partners(form.game().cardCount(), [&](int card) { return pictureOf(form, card); });
 }
+inline int partnerOf(const coppix::Form1& form, int card) { return partners(form)[std::size_t(card)]; }
 
 // A card that does not match card i.
 inline int strangerOf(const coppix::Form1& form, int card)
 {
-    const int partner = partnerOf(form, card);
-    for (int other = 1; other <= form.game().cardCount; ++other)
-        if (other != card && other != partner)
-            return other;
-    return 0;
+    return strangerOf(form.game().cardCount(), card, [&](int other) { return pictureOf(form, other); });
 }
 
 // A click on the back of card i, delivered as the toolkit delivers it.

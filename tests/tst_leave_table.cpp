@@ -24,39 +24,61 @@ private slots:
     void exitWithOneCardUp()
     {
         clickBack(*form, 5);
+        // The handler is the whole click: from the wait for a pick the leaving is finished
+        // at once.
         form->lblquit_Click();
-        QCOMPARE(form->game().tableState, Integer(4));
-        QCOMPARE(form->game().firstCard, Integer(0));
+        QCOMPARE(form->game().firstCard(), Integer(0));
+        QCOMPARE(form->game().tableState(), coppix::Game::playing);
         QCOMPARE(facesUp(*form), 0);
+        // The backs of the size in use are shown where they lie, out of sight.
+        for (int i = 1; i <= 20; ++i)
+            QVERIFY(form->dorso20(i).Visible());
         checkAllBacksAway();
         QCOMPARE(tk::Form::activeForm(), fixture->start.get());
         // Still loaded, but out of sight and out of the desktop's reach until "Play".
         QVERIFY(form->loaded());
         QVERIFY(!form->isVisible());
-        // The next wait finishes the leaving.
-        exitClick();
-        QCOMPARE(form->game().tableState, Integer(0));
-        for (int i = 1; i <= 20; ++i)
-            QVERIFY(form->dorso20(i).Visible());
-        checkAllBacksAway();
         // "Play" deals the same size again.
         fixture->start->lblplay_Click();
         QVERIFY(form->isVisible());
         QCOMPARE(tk::Form::activeForm(), form);
-        QCOMPARE(form->game().cardCount, Integer(20));
+        QCOMPARE(form->game().cardCount(), Integer(20));
         QVERIFY(form->venti->checked());
         QCOMPARE(facesUp(*form), 0);
-        QVERIFY(QRect(0, 0, form->game().tableWidth, form->game().tableHeight).contains(form->dorso20(1).geometry()));
+        QVERIFY(QRect(0, 0, form->game().tableWidth(), form->game().tableHeight()).contains(form->dorso20(1).geometry()));
     }
 
-    void exitTwiceBeforeTheNextWaitIsExitOnce()
+    void exitTwiceIsExitOnce_data()
     {
+        QTest::addColumn<bool>("inThePause");
+        QTest::newRow("one card up") << false;
+        QTest::newRow("in the mismatch pause") << true;
+    }
+    void exitTwiceIsExitOnce()
+    {
+        QFETCH(bool, inThePause);
         clickBack(*form, 5);
+        if (inThePause)
+            clickBack(*form, strangerOf(*form, 5));
         form->lblquit_Click();
         form->lblquit_Click();
-        QCOMPARE(form->game().tableState, Integer(4));
         checkAllBacksAway();
         QCOMPARE(facesUp(*form), 0);
+        QCOMPARE(form->game().firstCard(), Integer(0));
+        QCOMPARE(form->game().secondCard(), Integer(0));
+        QCOMPARE(tk::Form::activeForm(), fixture->start.get());
+        if (inThePause) {
+            // The leaving waits for the pause's end, which finishes it once.
+            QCOMPARE(form->game().tableState(), coppix::Game::leaveRequested);
+            form->Timer1.fire();
+            checkAllBacksAway();
+            QCOMPARE(facesUp(*form), 0);
+            QCOMPARE(tk::Form::activeForm(), fixture->start.get());
+        }
+        QCOMPARE(form->game().tableState(), coppix::Game::playing);
+        QCOMPARE(form->phase(), Form1::Phase::WaitingForPick);
+        for (int i = 1; i <= 20; ++i)
+            QVERIFY(form->dorso20(i).Visible());
     }
 
     void exitParksSetsThatASizeChoiceParkedElsewhere()
@@ -64,9 +86,9 @@ private slots:
         form->quarantotto_Click(); // 20 and 80 at (10000, 10000)
         exitClick();
         checkAllBacksAway();
-        QCOMPARE(form->game().tableState, Integer(0));
+        QCOMPARE(form->game().tableState(), coppix::Game::playing);
         fixture->start->lblplay_Click();
-        QCOMPARE(form->game().cardCount, Integer(48));
+        QCOMPARE(form->game().cardCount(), Integer(48));
         for (int i = 1; i <= 20; ++i)
             QCOMPARE(form->dorso20(i).pos(), QPoint(100000, 10000));
     }
@@ -78,10 +100,10 @@ private slots:
             clickBack(*form, partnerOf(*form, i));
         }
         exitClick();
-        QCOMPARE(form->game().tableState, Integer(4)); // finished at the next wait
+        QCOMPARE(form->game().tableState(), coppix::Game::leaveRequested); // finished at the next wait
         QCOMPARE(facesUp(*form), 0);
         form->Timer1.fire();
-        QCOMPARE(form->game().tableState, Integer(0));
+        QCOMPARE(form->game().tableState(), coppix::Game::playing);
         QCOMPARE(tk::Form::activeForm(), fixture->start.get());
     }
 
@@ -129,7 +151,7 @@ private slots:
         QTest::qWait(30);
         QCOMPARE(form->lblquit.foreColor(), tk::Orange);
         // Over the bare table it turns yellow again.
-        QTest::mouseMove(form->client(), QPoint(5, form->game().tableHeight - 5));
+        QTest::mouseMove(form->client(), QPoint(5, form->game().tableHeight() - 5));
         QTRY_COMPARE(form->lblquit.foreColor(), tk::Yellow);
     }
 

@@ -51,7 +51,7 @@ struct Soak {
             tk::ImageArray& set = *sets[pick(3)];
             const int i = 1 + pick(set.UBound());
             last = QStringLiteral("click on back %1 of the %2-card set").arg(i).arg(set.UBound());
-            const QRect table(0, 0, form.game().tableWidth, form.game().tableHeight);
+            const QRect table(0, 0, form.game().tableWidth(), form.game().tableHeight());
             if (set(i).Visible() && table.intersects(set(i).geometry()))
                 emit set.Click(i);
         } else if (roll < 52) {
@@ -104,7 +104,7 @@ struct Soak {
     // Empty when every promise holds, else what broke.
     QString check()
     {
-        const int count = form.game().cardCount;
+        const int count = form.game().cardCount();
         QList<int> up;
         for (int i = 1; i <= form.Img.UBound(); ++i)
             if (form.Img(i).Visible())
@@ -113,21 +113,23 @@ struct Soak {
             if (i > count)
                 return QStringLiteral("face %1 up on a %2-card table").arg(i).arg(count);
         QList<int> attempt;
-        for (int c : {int(form.game().firstCard), int(form.game().secondCard)})
+        for (int c : {int(form.game().firstCard()), int(form.game().secondCard())})
             if (c != 0)
                 attempt << c;
+        const std::vector<int> partner = partners(form);
         int kept = 0;
         for (int i : up) {
             if (attempt.contains(i))
                 continue;
-            if (!up.contains(partnerOf(form, i)) || attempt.contains(partnerOf(form, i)))
+            const int p = partner[std::size_t(i)];
+            if (p == 0 || !up.contains(p) || attempt.contains(p))
                 return QStringLiteral("card %1 is up without its partner").arg(i);
             ++kept;
         }
         if (up.size() - kept > 2)
             return QStringLiteral("%1 cards of an attempt are up").arg(up.size() - kept);
         for (int c : attempt)
-            if (!up.contains(c) && form.game().tableState == 0 && tk::Form::activeForm() == &form)
+            if (!up.contains(c) && form.game().tableState() == coppix::Game::playing && tk::Form::activeForm() == &form)
                 return QStringLiteral("picked card %1 is not up").arg(c);
         // After "Exit" the table is empty until the next deal, and the count waits for it.
         tk::ImageArray* backs = form.backsInUse();
@@ -135,17 +137,17 @@ struct Soak {
         if (left && !up.isEmpty())
             return QStringLiteral("a face is up on a table that was left");
         const bool finished = kept == count;
-        if (!left && !(form.game().foundCards == kept || (finished && form.game().foundCards == 0)))
-            return QStringLiteral("foundCards %1 with %2 kept cards").arg(form.game().foundCards).arg(kept);
+        if (!left && !(form.game().foundCards() == kept || (finished && form.game().foundCards() == 0)))
+            return QStringLiteral("foundCards %1 with %2 kept cards").arg(form.game().foundCards()).arg(kept);
 
         const int checkedSizes = int(form.venti->checked()) + int(form.quarantotto->checked()) + int(form.ottanta->checked());
         if (checkedSizes != 1)
             return QStringLiteral("%1 sizes checked").arg(checkedSizes);
-        const bool sizeAgrees = (form.venti->checked() && count == 20 && form.game().rowCount == 4) ||
-                                (form.quarantotto->checked() && count == 48 && form.game().rowCount == 6) ||
-                                (form.ottanta->checked() && count == 80 && form.game().rowCount == 8);
+        const bool sizeAgrees = (form.venti->checked() && count == 20 && form.game().rowCount() == 4) ||
+                                (form.quarantotto->checked() && count == 48 && form.game().rowCount() == 6) ||
+                                (form.ottanta->checked() && count == 80 && form.game().rowCount() == 8);
         if (!sizeAgrees)
-            return QStringLiteral("size mark disagrees with %1 cards in %2 rows").arg(count).arg(form.game().rowCount);
+            return QStringLiteral("size mark disagrees with %1 cards in %2 rows").arg(count).arg(form.game().rowCount());
 
         const int boxes = int(form.Text1.Visible()) + int(form.Text2.Visible()) + int(form.Text3.Visible());
         if (boxes > 1)

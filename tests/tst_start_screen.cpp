@@ -291,11 +291,11 @@ private slots:
         QVERIFY(start->loaded());
         QVERIFY(table.isVisible());
         const std::int32_t firstFace = table.Img(1).picture().handle();
-        const auto firstOrder = table.game().cardOrder;
+        const auto firstOrder = table.game().cardOrder();
         start->Show();
         coppix::Form1& again = fixture->play();
         QCOMPARE(&again, &table);
-        QVERIFY(firstOrder != again.game().cardOrder || firstFace != again.Img(1).picture().handle());
+        QVERIFY(firstOrder != again.game().cardOrder() || firstFace != again.Img(1).picture().handle());
         QCOMPARE(again.phase(), coppix::Form1::Phase::WaitingForPick);
     }
 

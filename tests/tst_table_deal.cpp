@@ -1,5 +1,6 @@
 // The game table as it opens, and the deal: faces, pairs and the card grid.
 #include "table_fixture.h"
+#include "table_numbers.h"
 
 #include <QMenu>
 #include <QMenuBar>
@@ -27,33 +28,48 @@ class TestTableDeal : public QObject {
 private slots:
     void cleanup() { fixture.reset(); }
 
+    // The numbers this test grades the window with are the worked layouts of the table.
+    void theWorkedGrids_data() { addWorkedGrids(); }
+    void theWorkedGrids()
+    {
+        const WorkedGrid worked = fetchWorkedGrid();
+        const ExpectedGrid grid = expectedGrid(worked.width, worked.height, worked.count, worked.rows);
+        QCOMPARE(grid.cell, worked.grid.cell);
+        QCOMPARE(grid.left, worked.grid.left);
+        QCOMPARE(grid.top, worked.grid.top);
+    }
+    void theWorkedLayout()
+    {
+        // 1024 x 700: rules boxes at 5.12, 0, 409.6 x 280; info box at 153.6; "Exit" at 896, 600.83.
+        const ExpectedLayout layout = expectedLayout(1024, 700);
+        QCOMPARE(layout.rules, QRect(5, 0, 410, 280));
+        QCOMPARE(layout.info, QPoint(154, 0));
+        QCOMPARE(layout.exit, QPoint(896, 601));
+    }
+
     void cardsLieOnTheGridOfTheDeal_data()
     {
         QTest::addColumn<int>("count");
-        QTest::newRow("20") << 20;
-        QTest::newRow("48") << 48;
-        QTest::newRow("80") << 80;
+        QTest::addColumn<int>("rows");
+        QTest::newRow("20") << 20 << 4;
+        QTest::newRow("48") << 48 << 6;
+        QTest::newRow("80") << 80 << 8;
     }
     void cardsLieOnTheGridOfTheDeal()
     {
-        // The grid's worked numbers are the rules' (tst_game); here the window lays every
-        // card of the set in use on the grid of its own size, face down.
+        // The window lays every card of the set in use on the grid of its own size, face
+        // down, where the grid of its client area lies.
         QFETCH(int, count);
+        QFETCH(int, rows);
         Form1& form = openTable();
         dealAt(form, count);
         const coppix::Game& game = form.game();
-        const int rows = game.rowCount;
-        const coppix::GridGeometry grid = coppix::gridGeometry(form.clientWidth(), form.clientHeight(),
-                                                               coppix::Integer(count), coppix::Integer(rows));
-        QCOMPARE(game.cellSize, grid.cellSize);
-        QCOMPARE(game.marginLeft, grid.marginLeft);
-        QCOMPARE(game.marginTop, grid.marginTop);
-        const int columns = count / rows, cell = grid.cellSize;
+        QCOMPARE(int(game.rowCount()), rows);
+        const ExpectedGrid grid = expectedGrid(form.clientWidth(), form.clientHeight(), count, rows);
         QSet<int> cards;
         for (int k = 1; k <= count; ++k) {
-            const int card = game.cardOrder[std::size_t(k)];
-            const QRect expected(grid.marginLeft + ((k - 1) % columns) * cell,
-                                 grid.marginTop + ((k - 1) / columns) * cell, cell, cell);
+            const int card = game.cardOrder()[std::size_t(k)];
+            const QRect expected = grid.cellRect(k, count / rows);
             QCOMPARE(form.Img(card).geometry(), expected);
             QCOMPARE((*form.backsInUse())(card).geometry(), expected);
             QVERIFY((*form.backsInUse())(card).Visible());
@@ -79,30 +95,28 @@ private slots:
         QCOMPARE(layout.exitLeft, 896.0f);
         QVERIFY(qAbs(layout.exitTop - 600.8333333333334) < 1e-9);
 
-        // The window places them, at whole pixels, from the layout of its own size, each
+        // The window places them, at whole pixels, where its client area puts them, each
         // time it comes to the front.
         Form1& form = openTable();
         form.Text1.show();
         form.Text3.show();
         fixture->start->Show();
         fixture->start->lblplay_Click(); // activation lays them out again
-        const coppix::TableLayout own = coppix::tableLayout(form.game().tableWidth, form.game().tableHeight);
-        const auto px = [](double v) { return int(std::lround(v)); };
-        const QRect rules(px(own.rulesLeft), 0, px(own.rulesWidth), px(own.rulesHeight));
-        QCOMPARE(form.Text1.geometry(), rules);
-        QCOMPARE(form.Text2.geometry(), rules);
+        const ExpectedLayout own = expectedLayout(form.clientWidth(), form.clientHeight());
+        QCOMPARE(form.Text1.geometry(), own.rules);
+        QCOMPARE(form.Text2.geometry(), own.rules);
         QVERIFY(!form.Text1.Visible());
-        QCOMPARE(form.Text3.geometry(), QRect(px(own.infoLeft), 0, 193, 112));
+        QCOMPARE(form.Text3.geometry(), QRect(own.info, QSize(193, 112)));
         QVERIFY(form.Text3.Visible()); // the info box keeps its state
-        QCOMPARE(form.lblquit.geometry(), QRect(px(own.exitLeft), px(own.exitTop), 74, 37));
+        QCOMPARE(form.lblquit.geometry(), QRect(own.exit, QSize(74, 37)));
     }
 
     void stateAfterLoad()
     {
         Form1& form = openTable();
-        QCOMPARE(form.game().cardCount, coppix::Integer(20));
-        QCOMPARE(form.game().rowCount, coppix::Integer(4));
-        QCOMPARE(form.game().tableState, coppix::Integer(0));
+        QCOMPARE(form.game().cardCount(), coppix::Integer(20));
+        QCOMPARE(form.game().rowCount(), coppix::Integer(4));
+        QCOMPARE(form.game().tableState(), coppix::Integer(0));
         QCOMPARE(form.currentSong, coppix::Integer(1));
         QVERIFY(form.venti->checked());
         QVERIFY(!form.quarantotto->checked());
@@ -127,8 +141,8 @@ private slots:
         QCOMPARE(form.windowTitle(), QStringLiteral("VErdanticoPRess  -  Coppix "));
         QCOMPARE(form.pos(), QPoint(0, 0));
         QCOMPARE(form.size(), form.screen()->geometry().size());
-        QCOMPARE(form.game().tableWidth, form.clientWidth());
-        QCOMPARE(form.game().tableHeight, form.clientHeight());
+        QCOMPARE(form.game().tableWidth(), form.clientWidth());
+        QCOMPARE(form.game().tableHeight(), form.clientHeight());
         QVERIFY(!form.Text1.Visible() && !form.Text2.Visible() && !form.Text3.Visible());
         QVERIFY(form.musicStrip.isHidden());
         QCOMPARE(form.musicStrip.geometry(), QRect(384, 128, 64, 18));

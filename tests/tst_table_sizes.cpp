@@ -1,5 +1,6 @@
 // The "&Options" menu: a new game of 20, 48 or 80 cards from whatever stands on the table.
 #include "table_fixture.h"
+#include "table_numbers.h"
 
 #include <QFile>
 #include <set>
@@ -46,30 +47,39 @@ class TestTableSizes : public TableTest {
     void checkTableOf(int count)
     {
         const Size size = sizeOf(count);
-        QCOMPARE(int(form->game().cardCount), size.count);
-        QCOMPARE(int(form->game().rowCount), size.rows);
+        QCOMPARE(int(form->game().cardCount()), size.count);
+        QCOMPARE(int(form->game().rowCount()), size.rows);
         for (int other : {20, 48, 80})
             QCOMPARE(entryOf(*form, other)->checked(), other == count);
         QCOMPARE(facesUp(*form), 0);
-        QCOMPARE(form->game().foundCards, Integer(0));
-        QCOMPARE(form->game().firstCard, Integer(0));
-        QCOMPARE(form->game().secondCard, Integer(0));
+        QCOMPARE(form->game().foundCards(), Integer(0));
+        QCOMPARE(form->game().firstCard(), Integer(0));
+        QCOMPARE(form->game().secondCard(), Integer(0));
         QCOMPARE(form->phase(), Form1::Phase::WaitingForPick);
+        // Where the grid of the client area lies, by this test's own numbers.
+        const ExpectedGrid expected = expectedGrid(form->clientWidth(), form->clientHeight(), size.count, size.rows);
         const int columns = size.count / size.rows;
-        const QRect grid(form->game().marginLeft, form->game().marginTop, columns * form->game().cellSize, size.rows * form->game().cellSize);
-        const QRect table(0, 0, form->game().tableWidth, form->game().tableHeight);
+        const QRect grid(expected.left, expected.top, columns * expected.cell, size.rows * expected.cell);
+        const QRect table(0, 0, form->clientWidth(), form->clientHeight());
+        QSet<QPoint> cells;
         for (int set : {20, 48, 80}) {
             tk::ImageArray& backs = backsOf(*form, set);
             for (int i = 1; i <= set; ++i) {
                 if (set == count) {
                     QVERIFY(backs(i).Visible());
-                    QCOMPARE(backs(i).width(), int(form->game().cellSize));
+                    QCOMPARE(backs(i).size(), QSize(expected.cell, expected.cell));
                     QVERIFY(grid.contains(backs(i).geometry()));
+                    // On a cell of the grid, one back to a cell.
+                    const QPoint offset = backs(i).pos() - grid.topLeft();
+                    QCOMPARE(offset.x() % expected.cell, 0);
+                    QCOMPARE(offset.y() % expected.cell, 0);
+                    cells.insert(backs(i).pos());
                 } else {
                     QVERIFY2(!table.intersects(backs(i).geometry()), "a back of another size on the table");
                 }
             }
         }
+        QCOMPARE(int(cells.size()), count);
     }
 
 private slots:

@@ -7,7 +7,6 @@
 #include "toolkit/image_array.h"
 #include "toolkit/label.h"
 #include "toolkit/menu.h"
-#include "toolkit/random.h"
 #include "toolkit/text_box.h"
 #include "toolkit/timer.h"
 
@@ -211,21 +210,6 @@ private slots:
         const int seen = int(ticks.count());
         QTest::qWait(80);
         QCOMPARE(int(ticks.count()), seen);
-    }
-
-    void rndNeverReachesOne()
-    {
-        QVERIFY(tk::Random::unitFromBits(0xFFFFFFFFu) < 1.0f);
-        QCOMPARE(tk::Random::unitFromBits(0), 0.0f);
-        tk::Random random;
-        random.Randomize();
-        float highest = 0;
-        for (int i = 0; i < 200000; ++i) {
-            const float r = random.Rnd();
-            QVERIFY(r >= 0.0f && r < 1.0f);
-            highest = std::max(highest, r);
-        }
-        QVERIFY(highest > 0.99f);
     }
 
     void programFolderJoinsBackslashNames()

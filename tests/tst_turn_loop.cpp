@@ -28,20 +28,59 @@ class TestTurnLoop : public TableTest {
     bool backShown(int card) { return (*form->backsInUse())(card).Visible(); }
 
 private slots:
-    void handlerRecordsFirstThenSecondPick()
+    void eachBackHandlerIsTheWholeClick_data()
     {
-        form->dorso20_Click(4);
-        QCOMPARE(form->game().firstCard, Integer(4));
-        QCOMPARE(form->game().secondCard, Integer(0));
-        QCOMPARE(form->game().clickedCard, Integer(4));
-        form->dorso20_Click(9);
-        QCOMPARE(form->game().firstCard, Integer(4));
-        QCOMPARE(form->game().secondCard, Integer(9));
-        QCOMPARE(form->game().clickedCard, Integer(9));
+        QTest::addColumn<int>("count");
+        QTest::newRow("dorso20_Click") << 20;
+        QTest::newRow("dorso48_Click") << 48;
+        QTest::newRow("dorso80_Click") << 80;
+    }
+    void eachBackHandlerIsTheWholeClick()
+    {
+        // Called straight, as the toolkit's click calls it: the pick is taken, its sound
+        // plays and the card turns, all in the one call.
+        QFETCH(int, count);
+        if (count == 48)
+            form->quarantotto_Click();
+        else if (count == 80)
+            form->ottanta_Click();
+        const auto click = [&](int card) {
+            if (count == 20)
+                form->dorso20_Click(Integer(card));
+            else if (count == 48)
+                form->dorso48_Click(Integer(card));
+            else
+                form->dorso80_Click(Integer(card));
+        };
+        QCOMPARE(form->MMCw.mode(), audio::MediaDevice::Mode::Stopped);
+        click(4);
+        QCOMPARE(form->game().firstCard(), Integer(4));
+        QCOMPARE(form->game().secondCard(), Integer(0));
+        QCOMPARE(form->game().clickedCard(), Integer(0)); // taken: the loop waits for the next
+        QVERIFY(faceUp(*form, 4));
+        QVERIFY(!backShown(4));
+        QCOMPARE(form->MMCw.mode(), audio::MediaDevice::Mode::Playing);
+        const int b = strangerOf(*form, 4);
+        click(b);
+        QCOMPARE(form->game().firstCard(), Integer(4));
+        QCOMPARE(form->game().secondCard(), Integer(b));
+        QCOMPARE(form->game().clickedCard(), Integer(b));
+        QVERIFY(faceUp(*form, b));
+        QCOMPARE(form->phase(), Form1::Phase::MismatchPause);
         // Two picks are set: a further click changes nothing.
-        form->dorso20_Click(11);
-        QCOMPARE(form->game().secondCard, Integer(9));
-        QCOMPARE(form->game().clickedCard, Integer(9));
+        int c = 1;
+        while (c == 4 || c == b)
+            ++c;
+        click(c);
+        QCOMPARE(form->game().secondCard(), Integer(b));
+        QCOMPARE(form->game().clickedCard(), Integer(b));
+        QVERIFY(!faceUp(*form, c));
+        // The timer's handler is the whole tick: both cards go back down.
+        form->Timer1_Timer();
+        QVERIFY(!faceUp(*form, 4) && !faceUp(*form, b));
+        QVERIFY(backShown(4) && backShown(b));
+        QVERIFY(!form->Timer1.enabled());
+        QCOMPARE(form->phase(), Form1::Phase::WaitingForPick);
     }
 
     void firstPickTurnsTheCard()
@@ -49,8 +88,8 @@ private slots:
         clickBack(*form, 3);
         QVERIFY(faceUp(*form, 3));
         QVERIFY(!backShown(3));
-        QCOMPARE(form->game().firstCard, Integer(3));
-        QCOMPARE(form->game().clickedCard, Integer(0)); // taken: the loop waits for the next
+        QCOMPARE(form->game().firstCard(), Integer(3));
+        QCOMPARE(form->game().clickedCard(), Integer(0)); // taken: the loop waits for the next
         QCOMPARE(facesUp(*form), 1);
         QCOMPARE(form->phase(), Form1::Phase::WaitingForPick);
     }
@@ -59,8 +98,8 @@ private slots:
     {
         clickBack(*form, 3);
         clickBack(*form, 3);
-        QCOMPARE(form->game().secondCard, Integer(0));
-        QCOMPARE(form->game().foundCards, Integer(0));
+        QCOMPARE(form->game().secondCard(), Integer(0));
+        QCOMPARE(form->game().foundCards(), Integer(0));
         QCOMPARE(facesUp(*form), 1);
     }
 
@@ -69,12 +108,12 @@ private slots:
         const int a = 2, b = partnerOf(*form, 2);
         clickBack(*form, a);
         clickBack(*form, b);
-        QVERIFY(form->game().matchFlag);
-        QCOMPARE(form->game().foundCards, Integer(2));
+        QVERIFY(form->game().matchFlag());
+        QCOMPARE(form->game().foundCards(), Integer(2));
         QVERIFY(faceUp(*form, a) && faceUp(*form, b));
         QVERIFY(!backShown(a) && !backShown(b));
-        QCOMPARE(form->game().firstCard, Integer(0));
-        QCOMPARE(form->game().secondCard, Integer(0));
+        QCOMPARE(form->game().firstCard(), Integer(0));
+        QCOMPARE(form->game().secondCard(), Integer(0));
         QVERIFY(!form->Timer1.enabled()); // no pause for a pair
         QCOMPARE(form->phase(), Form1::Phase::WaitingForPick);
         // The pair stays up through the rest of the game, mismatches included.
@@ -89,26 +128,26 @@ private slots:
         form->Timer1.fire();
         QVERIFY(faceUp(*form, a) && faceUp(*form, b));
         QVERIFY(!faceUp(*form, c) && !faceUp(*form, d));
-        QCOMPARE(form->game().foundCards, Integer(2));
+        QCOMPARE(form->game().foundCards(), Integer(2));
     }
 
     void mismatchShowsBothThenTurnsThemBack()
     {
         const auto [a, b] = turnMismatch();
-        QVERIFY(!form->game().matchFlag);
+        QVERIFY(!form->game().matchFlag());
         QCOMPARE(form->phase(), Form1::Phase::MismatchPause);
         QVERIFY(faceUp(*form, a) && faceUp(*form, b));
         QVERIFY(form->Timer1.enabled());
         QCOMPARE(form->Timer1.interval(), 1500);
-        QVERIFY(!form->game().tickFlag);
+        QVERIFY(!form->game().tickFlag());
         form->Timer1.fire();
-        QVERIFY(form->game().tickFlag);
+        QVERIFY(form->game().tickFlag());
         QVERIFY(!form->Timer1.enabled());
         QVERIFY(!faceUp(*form, a) && !faceUp(*form, b));
         QVERIFY(backShown(a) && backShown(b));
-        QCOMPARE(form->game().firstCard, Integer(0));
-        QCOMPARE(form->game().secondCard, Integer(0));
-        QCOMPARE(form->game().foundCards, Integer(0));
+        QCOMPARE(form->game().firstCard(), Integer(0));
+        QCOMPARE(form->game().secondCard(), Integer(0));
+        QCOMPARE(form->game().foundCards(), Integer(0));
         QCOMPARE(form->phase(), Form1::Phase::WaitingForPick);
     }
 
@@ -127,17 +166,21 @@ private slots:
     void clicksDuringThePauseOnlyCloseTheBoxes()
     {
         const auto [a, b] = turnMismatch();
-        QSignalSpy sounds(&form->MMCw, &audio::MediaDevice::Done);
+        // The second card's sound is stopped, so that any sound the next click made would
+        // show as the device playing again.
+        form->MMCw.setCommand(QStringLiteral("stop"));
+        QCOMPARE(form->MMCw.mode(), audio::MediaDevice::Mode::Stopped);
+        QSignalSpy sounds(&form->MMCw, &audio::MediaDevice::modeChanged);
         form->italiano_Click(1);
         QVERIFY(form->Text1.Visible());
         const int third = strangerOf(*form, a) == b ? 5 : strangerOf(*form, a);
-        const audio::MediaDevice::Mode before = form->MMCw.mode();
         clickBack(*form, third);
         QVERIFY(!form->Text1.Visible());
-        QCOMPARE(form->game().firstCard, Integer(a));
-        QCOMPARE(form->game().secondCard, Integer(b));
+        QCOMPARE(form->game().firstCard(), Integer(a));
+        QCOMPARE(form->game().secondCard(), Integer(b));
         QVERIFY(!faceUp(*form, third));
-        QCOMPARE(form->MMCw.mode(), before);
+        QCOMPARE(sounds.count(), 0);
+        QCOMPARE(form->MMCw.mode(), audio::MediaDevice::Mode::Stopped);
         QCOMPARE(form->phase(), Form1::Phase::MismatchPause);
     }
 
@@ -153,7 +196,7 @@ private slots:
         form->cards_Click();
         QVERIFY(!form->cards->checked());
         clickBack(*form, 1);
-        QCOMPARE(form->game().firstCard, Integer(1));
+        QCOMPARE(form->game().firstCard(), Integer(1));
         QVERIFY(faceUp(*form, 1));
         QCOMPARE(form->MMCw.mode(), audio::MediaDevice::Mode::Closed);
     }
@@ -165,20 +208,20 @@ private slots:
             clickBack(*form, partnerOf(*form, i));
         }
         QCOMPARE(form->phase(), Form1::Phase::EndPause);
-        QCOMPARE(form->game().foundCards, Integer(0));
+        QCOMPARE(form->game().foundCards(), Integer(0));
         QVERIFY(form->Timer1.enabled());
         QCOMPARE(form->Timer1.interval(), 1000);
         QCOMPARE(facesUp(*form), 20);
         form->Timer1.fire();
         QCOMPARE(form->phase(), Form1::Phase::WaitingForPick);
         QCOMPARE(facesUp(*form), 20);
-        QCOMPARE(form->game().foundCards, Integer(0));
+        QCOMPARE(form->game().foundCards(), Integer(0));
         QVERIFY(QApplication::activeModalWidget() == nullptr);
         // No back is left, and a pick of a card that is up is refused.
         for (int i = 1; i <= 20; ++i)
             QVERIFY(!backShown(i));
         clickBack(*form, 7);
-        QCOMPARE(form->game().firstCard, Integer(0));
+        QCOMPARE(form->game().firstCard(), Integer(0));
         QVERIFY(!form->Timer1.enabled());
     }
 
@@ -199,8 +242,8 @@ private slots:
     {
         const auto [a, b] = turnMismatch();
         emit form->lblquit.Click();
-        QCOMPARE(form->game().tableState, Integer(4));
-        QCOMPARE(form->game().firstCard, Integer(0));
+        QCOMPARE(form->game().tableState(), coppix::Game::leaveRequested);
+        QCOMPARE(form->game().firstCard(), Integer(0));
         QCOMPARE(facesUp(*form), 0);
         QCOMPARE(tk::Form::activeForm(), fixture->start.get());
         QCOMPARE(form->phase(), Form1::Phase::MismatchPause); // the pause runs on
@@ -210,7 +253,7 @@ private slots:
         QCOMPARE(form->dorso48(1).pos(), QPoint(100000, 10000));
         QVERIFY(!faceUp(*form, a) && !faceUp(*form, b));
         // The next wait finished the leaving: the backs are shown where they lie, out of sight.
-        QCOMPARE(form->game().tableState, Integer(0));
+        QCOMPARE(form->game().tableState(), coppix::Game::playing);
         QCOMPARE(form->phase(), Form1::Phase::WaitingForPick);
         for (int i = 1; i <= 20; ++i) {
             QVERIFY(backShown(i));
@@ -221,7 +264,7 @@ private slots:
         QCOMPARE(tk::Form::activeForm(), form);
         QCOMPARE(facesUp(*form), 0);
         for (int i = 1; i <= 20; ++i)
-            QVERIFY(form->dorso20(i).pos().x() < form->game().tableWidth);
+            QVERIFY(form->dorso20(i).pos().x() < form->game().tableWidth());
     }
 
     void playAfterExitInAPauseStaysOnTheTable_data()
@@ -256,11 +299,11 @@ private slots:
         // The old pause's end, and anything else the old game had pending, has come and gone.
         QTest::qWait(3000);
         QCOMPARE(tk::Form::activeForm(), form);
-        QCOMPARE(form->game().tableState, Integer(0));
+        QCOMPARE(form->game().tableState(), coppix::Game::playing);
         QCOMPARE(facesUp(*form), 0);
         for (int i = 1; i <= 20; ++i) {
             QVERIFY(backShown(i));
-            QVERIFY(form->dorso20(i).pos().x() < form->game().tableWidth);
+            QVERIFY(form->dorso20(i).pos().x() < form->game().tableWidth());
         }
         clickBack(*form, 1);
         QVERIFY(faceUp(*form, 1));
@@ -277,7 +320,7 @@ private slots:
         // Past the old pause's end nothing of the old game runs.
         QTest::qWait(1700);
         QVERIFY(faceUp(*form, 6));
-        QCOMPARE(form->game().firstCard, Integer(6));
+        QCOMPARE(form->game().firstCard(), Integer(6));
         QCOMPARE(facesUp(*form), 1);
     }
 

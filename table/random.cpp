@@ -1,8 +1,8 @@
-#include "toolkit/random.h"
+#include "table/random.h"
 
 #include <chrono>
 
-namespace tk {
+namespace coppix {
 
 void Random::Randomize()
 {
@@ -20,4 +20,4 @@ float Random::Rnd()
     return unitFromBits(std::uint32_t(m_engine()));
 }
 
-} // namespace tk
+} // namespace coppix

@@ -1,11 +1,13 @@
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <random>
 
-namespace tk {
+namespace coppix {
 
-// The random source: Randomize reseeds it from the clock, Rnd gives the next number r
-// with 0 <= r < 1 in single precision.
+// The random source the shuffle draws from: Randomize reseeds it from the clock, Rnd gives
+// the next number r with 0 <= r < 1 in single precision. It belongs to the rules and knows
+// no window.
 class Random {
 public:
     void Randomize();
@@ -23,4 +25,4 @@ private:
     int m_reseeds = 0;
 };
 
-} // namespace tk
+} // namespace coppix
