@@ -129,6 +129,43 @@ QByteArray jpegOf(const QImage& image, bool progressive)
     return bytes;
 }
 
+// The same JPEG marked as extended sequential (SOF1) instead of baseline (SOF0). Its
+// coding is the same, and a baseline picture is a valid extended one: only the frame's
+// marker changes.
+QByteArray asExtendedSequential(QByteArray jpeg)
+{
+    for (qsizetype pos = 2; pos + 4 <= jpeg.size() && uchar(jpeg[pos]) == 0xFF;) {
+        const uchar marker = uchar(jpeg[pos + 1]);
+        if (marker == 0xC0) {
+            jpeg[pos + 1] = char(0xC1);
+            return jpeg;
+        }
+        if (marker == 0xDA)
+            break; // the scan began with no frame before it
+        pos += 2 + qFromBigEndian<quint16>(jpeg.constData() + pos + 2);
+    }
+    return {};
+}
+
+// A picture of four colours, one in each quarter, as a PNG of two bits a pixel: a few
+// kilobytes however large the picture.
+QByteArray quarteredPng(int width, int height, const QList<QRgb>& colours)
+{
+    QImage image(width, height, QImage::Format_Indexed8);
+    image.setColorTable(colours);
+    for (int y = 0; y < height; ++y) {
+        uchar* line = image.scanLine(y);
+        const uchar top = y < height / 2 ? 0 : 2;
+        std::fill(line, line + width / 2, top);
+        std::fill(line + width / 2, line + width, uchar(top + 1));
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
 QByteArray contentOf(const QString& path)
 {
     QFile file(path);
@@ -278,6 +315,8 @@ private slots:
         QTest::newRow("grey, half kept") << jpegOf(grey, false) << 0.5 << true;
         QImage odd = QImage(programDir() + QStringLiteral("/dabrel coppix.jpg")).scaled(301, 203);
         QTest::newRow("301 x 203, half kept") << jpegOf(odd, false) << 0.5 << true;
+        // Extended sequential pictures are read row by row as baseline ones are.
+        QTest::newRow("extended sequential (SOF1), half kept") << asExtendedSequential(jpegOf(odd, false)) << 0.5 << true;
         // A progressive picture lacks detail all over, not a part: it is shown as it comes.
         QTest::newRow("progressive, half kept") << jpegOf(odd, true) << 0.5 << false;
     }
@@ -370,6 +409,10 @@ private slots:
         QTest::newRow("PNG text chunk claiming 256 MB after the pixels")
             << withoutEnd + pngChunkHeader(0x10000000, "zTXt") + "x" << pastEnd;
         QTest::newRow("PNG cut in its pixels") << png.left(png.size() - 20) << pastEnd;
+        // Far larger than any screen, and above 16 Mpixel, but under the limit of 64.
+        QTest::newRow("PNG of 4097 x 4096") << quarteredPng(4097, 4096, {qRgb(200, 30, 30), qRgb(30, 200, 30),
+                                                                       qRgb(30, 30, 200), qRgb(220, 220, 40)})
+                                            << QString();
         QTest::newRow("BMP of 8193 x 8192") << emptyRleBmp(8193, 8192) << tooLarge;
         QTest::newRow("top-down BMP of 8193 x 8192") << emptyRleBmp(8193, -8192) << tooLarge;
     }
@@ -399,6 +442,29 @@ private slots:
             QCOMPARE(fromFile, refusal);
             QCOMPARE(fromBytes, refusal);
         }
+    }
+
+    // A picture far larger than the screen, of 4097 x 4096 (above 16 Mpixel, under the
+    // limit of 64) is shown on the start screen at its size, each quarter in its place.
+    void largePictureIsShown()
+    {
+        const QList<QRgb> colours{qRgb(200, 30, 30), qRgb(30, 200, 30), qRgb(30, 30, 200), qRgb(220, 220, 40)};
+        QTemporaryDir folder;
+        QFile file(folder.filePath(QStringLiteral("dabrel coppix.jpg")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const QByteArray png = quarteredPng(4097, 4096, colours);
+        QCOMPARE(file.write(png), png.size());
+        file.close();
+
+        open(folder.path());
+        QVERIFY(start->pictureShown());
+        const QImage shown = start->client()->grab().toImage();
+        const int w = shown.width();
+        const int h = shown.height();
+        QCOMPARE(shown.pixel(w / 4, h / 4), colours[0]);
+        QCOMPARE(shown.pixel(3 * w / 4, h / 4), colours[1]);
+        QCOMPARE(shown.pixel(w / 4, 3 * h / 4), colours[2]);
+        QCOMPARE(shown.pixel(3 * w / 4, 3 * h / 4), colours[3]);
     }
 };
 
