@@ -28,7 +28,7 @@ int playSongs(const QByteArray& soundFont, const QString& song)
         if (!QTest::qWaitFor([&] { return done.count() == play; }, 5000))
             return 1;
     }
-    return done.at(0).at(0).toInt() == MediaDevice::kNotifySuccessful ? 0 : 2;
+    return done.at(0).at(0).toInt() == audio::NotifySuccessful ? 0 : 2;
 }
 
 } // namespace
