@@ -61,6 +61,29 @@ private slots:
     }
 };
 
+// A test class whose test functions open the start screen themselves, on the program
+// folder they choose.
+class StartScreenTest : public QObject {
+    Q_OBJECT
+
+protected:
+    std::unique_ptr<TableFixture> fixture;
+    coppix::frmmain* start = nullptr;
+
+    void open(const QString& folder = programDir())
+    {
+        fixture = std::make_unique<TableFixture>(folder);
+        start = fixture->start.get();
+    }
+
+private slots:
+    void cleanup()
+    {
+        start = nullptr;
+        fixture.reset();
+    }
+};
+
 // The partner of card i: cards i and i + n/2 share a face.
 inline int partnerOf(const coppix::Form1& form, int card)
 {

@@ -174,25 +174,10 @@ QByteArray contentOf(const QString& path)
 
 } // namespace
 
-class TestStartPicture : public QObject {
+class TestStartPicture : public StartScreenTest {
     Q_OBJECT
 
-    std::unique_ptr<TableFixture> fixture;
-    frmmain* start = nullptr;
-
-    void open(const QString& folder)
-    {
-        fixture = std::make_unique<TableFixture>(folder);
-        start = fixture->start.get();
-    }
-
 private slots:
-    void cleanup()
-    {
-        start = nullptr;
-        fixture.reset();
-    }
-
     void missingOrBrokenStartPicture_data()
     {
         QTest::addColumn<QByteArray>("content");

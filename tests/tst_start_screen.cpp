@@ -10,25 +10,10 @@
 using namespace testsupport;
 using coppix::frmmain;
 
-class TestStartScreen : public QObject {
+class TestStartScreen : public StartScreenTest {
     Q_OBJECT
 
-    std::unique_ptr<TableFixture> fixture;
-    frmmain* start = nullptr;
-
-    void open(const QString& folder = programDir())
-    {
-        fixture = std::make_unique<TableFixture>(folder);
-        start = fixture->start.get();
-    }
-
 private slots:
-    void cleanup()
-    {
-        start = nullptr;
-        fixture.reset();
-    }
-
     void labelsOnA1024x768Screen()
     {
         const coppix::StartLayout layout = coppix::startLayout(1024, 768);
