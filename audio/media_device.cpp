@@ -258,7 +258,7 @@ void MediaDevice::finishNaturally()
 {
     haltSound();  // a song is halted here, before FluidSynth lets its last voices die
     setMode(Mode::Stopped);
-    emit Done(kNotifySuccessful);
+    emit Done(NotifySuccessful);
 }
 
 qint64 MediaDevice::positionMs() const

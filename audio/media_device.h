@@ -1,7 +1,8 @@
 #pragma once
 // A media device: plays one sound file, a WAV (the card sound) or a MIDI song, driven the
 // way the game drives it: set the file name, then send command words ("open", "play",
-// "close", also "pause" and "stop"); Done(1) comes when a play has run to its end.
+// "close", also "pause" and "stop"); Done(NotifySuccessful), that is Done(1), comes when a
+// play has run to its end (audio/notify_code.h names the codes).
 //
 // Behaviour the game relies on:
 // - Commands return at once. Nothing here ever waits for a sound: a song is loaded on a
@@ -26,6 +27,8 @@
 //   opens a song takes the stream from the one that held it, which is closed.
 // - With no audio output at all (see AudioSystem) files still open and plays still end,
 //   silently, by the clock, and report Done(1) at their natural end.
+#include "audio/notify_code.h"
+
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
@@ -39,8 +42,6 @@ namespace audio {
 class MediaDevice : public QObject {
     Q_OBJECT
 public:
-    // The notify code of a play that ran to its end.
-    static constexpr int kNotifySuccessful = 1;
     // How long after a song's last note-off its end is reported and the song halted: the
     // time for the last notes to fade.
     static constexpr int kMidiReleaseMs = 300;

@@ -4,6 +4,7 @@
 //   build/bench/bench_game [runs]
 #include "start/frmmain.h"
 #include "table/form1.h"
+#include "table/music_order.h"
 #include "toolkit/app.h"
 #include "tst_audio_fixtures.h"
 #include "x11/xsession.h"
@@ -147,8 +148,7 @@ std::vector<double> songGaps(const QString& outputFile)
     constexpr int noteMs = 700;
     QTemporaryDir folder;
     QDir(folder.path()).mkpath(QStringLiteral("music"));
-    for (const char* name : {"Chill1", "Champion", "Champs", "Easycity", "inds_01", "Humanoid", "Impact",
-                             "Lastday", "Scopa", "Sevilana"})
+    for (const char* name : coppix::MusicOrder::songs)
         fixtures::writeFile(folder.filePath(QStringLiteral("music/%1.mid").arg(QLatin1String(name))),
                             fixtures::oneNoteSong(noteMs));
     tk::App::setPath(folder.path());

@@ -2,6 +2,7 @@
 #include "table/form1.h"
 
 #include "assets/pictures.h"
+#include "table/music_order.h"
 #include "table/rules_texts.h"
 #include "toolkit/colour.h"
 #include "toolkit/look.h"
@@ -11,9 +12,6 @@
 namespace coppix {
 
 namespace {
-const char* const songCaptions[] = {"Chill1", "Champion", "Champs", "Easycity", "inds_01",
-                                    "Humanoid", "Impact", "Lastday", "Scopa", "Sevilana"};
-
 // Sizes of the design, in pixels.
 constexpr int cardPrototypeSide = 116;
 constexpr QRect musicStripDesign(384, 128, 64, 18);
@@ -110,7 +108,7 @@ void Form1::buildMenus()
     music = new tk::Menu(bar, QStringLiteral("&Music"));
     nomusic = music->addCheckItem(QStringLiteral("no music"));
     all = music->addCheckItem(QStringLiteral("sequential mode"));
-    for (const char* caption : songCaptions)
+    for (const char* caption : MusicOrder::songs)
         canzoni.append(music->addCheckItem(QString::fromLatin1(caption)));
 
     menu_about = tk::addMenuTitle(bar, QStringLiteral("&Info"), this);

@@ -46,7 +46,7 @@ void Form1::Form_Load()
     nomusic->setChecked(false);
     all->setChecked(true);
     currentSong = Integer(canzoni.UBound());
-    Integer completed = 1;
+    Integer completed = audio::NotifySuccessful;
     MMC1_Done(completed);
 
     moveTo(0, 0);

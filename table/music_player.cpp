@@ -1,6 +1,8 @@
 // The music player: ten songs in sequence, one song repeated, or none. The mode lives in
-// the check marks of the "&Music" menu together with currentSong.
+// the check marks of the "&Music" menu together with currentSong; which song follows, and
+// when, is the music's order's (table/music_order.h).
 #include "table/form1.h"
+#include "table/music_order.h"
 #include "toolkit/app.h"
 
 namespace coppix {
@@ -10,30 +12,38 @@ QString Form1::songFile(int index, const QString& extension) const
     return tk::App::file(QStringLiteral("\\music\\") + canzoni(index).caption() + extension);
 }
 
+namespace {
+// The mode as the marks of the "&Music" menu hold it.
+MusicOrder::Mode musicMode(const Form1& form)
+{
+    if (form.all->checked())
+        return MusicOrder::Mode::Sequential;
+    return form.nomusic->checked() ? MusicOrder::Mode::Silent : MusicOrder::Mode::Repeat;
+}
+} // namespace
+
 // The end of a song: the next one in sequential mode, the same one again in single-song
-// repeat. Also called directly with 1 to start or move the sequence on.
+// repeat. Also called directly with NotifySuccessful to start or move the sequence on.
 void Form1::MMC1_Done(Integer& NotifyCode)
 {
-    if (NotifyCode != 1)
+    using Kind = MusicOrder::Next::Kind;
+    const MusicOrder::Next next = MusicOrder(musicMode(*this), currentSong).done(NotifyCode);
+    switch (next.kind) {
+    case Kind::Nothing:
         return;
-    const int songs = canzoni.UBound();
-    if (all->checked()) {
-        if (currentSong == songs)
-            currentSong = 0;
-        currentSong = Integer(currentSong + 1);
-        if (currentSong == 1)
-            canzoni(songs).setChecked(false);
-        else
-            canzoni(currentSong - 1).setChecked(false);
+    case Kind::NextSong:
+        currentSong = next.song;
+        canzoni(next.unmarked).setChecked(false);
         canzoni(currentSong).setChecked(true);
         MMC1.setCommand(QStringLiteral("close"));
         MMC1.setFileName(songFile(currentSong, QStringLiteral(".mid")));
         MMC1.setCommand(QStringLiteral("Open"));
         MMC1.setCommand(QStringLiteral("play"));
-    }
-    if (!all->checked()) {
+        return;
+    case Kind::Replay:
         MMC1.setFrom(0);
         MMC1.setCommand(QStringLiteral("Play"));
+        return;
     }
 }
 
@@ -45,7 +55,7 @@ void Form1::all_Click()
         canzoni(i).setChecked(false);
     nomusic->setChecked(false);
     all->setChecked(true);
-    Integer completed = 1;
+    Integer completed = audio::NotifySuccessful;
     MMC1_Done(completed);
 }
 

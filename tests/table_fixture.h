@@ -62,6 +62,29 @@ private slots:
     }
 };
 
+// A test class whose test functions open the start screen themselves, on the program
+// folder they choose.
+class StartScreenTest : public QObject {
+    Q_OBJECT
+
+protected:
+    std::unique_ptr<TableFixture> fixture;
+    coppix::frmmain* start = nullptr;
+
+    void open(const QString& folder = programDir())
+    {
+        fixture = std::make_unique<TableFixture>(folder);
+        start = fixture->start.get();
+    }
+
+private slots:
+    void cleanup()
+    {
+        start = nullptr;
+        fixture.reset();
+    }
+};
+
 // The picture card i shows when it is up: its face's picture object.
 inline std::int32_t pictureOf(const coppix::Form1& form, int card) { return form.Img(card).picture().handle(); }
 

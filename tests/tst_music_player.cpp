@@ -1,5 +1,6 @@
 // The music player and the card-sound switch, on a program folder of short songs made
 // here, so that a song's end comes in well under a second.
+#include "table/music_order.h"
 #include "table_fixture.h"
 #include "tst_audio_fixtures.h"
 
@@ -13,8 +14,12 @@ using coppix::Form1;
 using coppix::Integer;
 
 namespace {
-const QStringList captions{"Chill1", "Champion", "Champs", "Easycity", "inds_01",
-                           "Humanoid", "Impact", "Lastday", "Scopa", "Sevilana"};
+const QStringList captions = [] {
+    QStringList list;
+    for (const char* caption : coppix::MusicOrder::songs)
+        list << QString::fromLatin1(caption);
+    return list;
+}();
 constexpr int songMs = 150; // each fixture song: one note, reported ended 300 ms after it
 
 // The music state as the menu and the device show it.
@@ -62,7 +67,7 @@ class TestMusicPlayer : public QObject {
         } else {
             form->all_Click(); // song 2 after the load's song 1
             while (form->currentSong != state.song) {
-                Integer done = 1;
+                Integer done = audio::NotifySuccessful;
                 form->MMC1_Done(done);
             }
         }
@@ -149,7 +154,9 @@ private slots:
             row(QStringLiteral("song 1"), {Repeat, 1}, -1);
             row(QStringLiteral("no music"), {Silent, 0}, 0);
             row(QStringLiteral("Done 1"), from.mode == Sequential ? State{Sequential, next} : from, -1);
-            row(QStringLiteral("Done 4"), from, -1);
+            // A play taken over by another command, stopped, or failed: no end.
+            for (int code : {audio::NotifySuperseded, audio::NotifyAborted, audio::NotifyFailure})
+                row(QStringLiteral("Done %1").arg(code), from, -1);
         }
     }
     void transitions()
@@ -188,7 +195,7 @@ private slots:
     {
         open();
         enter({Sequential, 10});
-        Integer done = 1;
+        Integer done = audio::NotifySuccessful;
         form->MMC1_Done(done);
         checkState({Sequential, 1});
         QVERIFY(!form->canzoni(10).checked());

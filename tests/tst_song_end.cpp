@@ -122,7 +122,7 @@ void TestSongEnd::lastChordHeardWhole()
         device.setCommand(QStringLiteral("play"));
     };
     connect(&device, &MediaDevice::Done, this, [&](int code) {
-        if (code == MediaDevice::kNotifySuccessful && plays < 2)
+        if (code == audio::NotifySuccessful && plays < 2)
             playNext();
     });
     QTest::qWait(100);

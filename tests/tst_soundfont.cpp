@@ -42,7 +42,7 @@ int playSongs(const QByteArray& soundFont, const QString& song)
         const char* list = Mix_GetSoundFonts();
         std::printf("mixer soundfonts: %s\n", list ? list : "(none)");
     }
-    return done.at(0).at(0).toInt() == MediaDevice::kNotifySuccessful ? 0 : 2;
+    return done.at(0).at(0).toInt() == audio::NotifySuccessful ? 0 : 2;
 }
 
 } // namespace

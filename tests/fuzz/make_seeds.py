@@ -198,6 +198,19 @@ def top_down_bmp(width, height):
     return b"BM" + struct.pack("<IHHI", 14 + len(info) + len(pixels), 0, 0, 14 + len(info)) + info + pixels
 
 
+def extended_sequential(jpeg):
+    """The same JPEG with its baseline frame marker (SOF0) turned into SOF1."""
+    pos = 2
+    while pos + 4 <= len(jpeg) and jpeg[pos] == 0xFF:
+        marker = jpeg[pos + 1]
+        if marker == 0xC0:
+            return jpeg[: pos + 1] + b"\xc1" + jpeg[pos + 2:]
+        if marker == 0xDA:
+            break
+        pos += 2 + struct.unpack(">H", jpeg[pos + 2: pos + 4])[0]
+    raise ValueError("no baseline frame")
+
+
 def picture_seeds():
     out = lambda name: os.path.join(PICTURE, name)
     strip = ["-strip", "-define", "png:exclude-chunks=date,time"]
@@ -223,7 +236,12 @@ def picture_seeds():
     with open(out("palette.png"), "rb") as f:
         data = f.read()
     write(PICTURE, "palette_chunk_past_end.png", data[:-12] + struct.pack(">I", 0x7FFFFFFF) + b"zTXtx")
-    for name, keep in (("baseline.jpg", 0.6), ("progressive.jpg", 0.5), ("rgba.png", 0.7), ("picture.gif", 0.5)):
+    # The baseline picture marked extended sequential (SOF1): coded alike, read row by row alike.
+    with open(out("baseline.jpg"), "rb") as f:
+        data = f.read()
+    write(PICTURE, "extended_sequential.jpg", extended_sequential(data))
+    for name, keep in (("baseline.jpg", 0.6), ("extended_sequential.jpg", 0.6), ("progressive.jpg", 0.5),
+                       ("rgba.png", 0.7), ("picture.gif", 0.5)):
         with open(out(name), "rb") as f:
             data = f.read()
         stem, ext = os.path.splitext(name)
