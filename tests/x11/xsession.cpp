@@ -175,6 +175,18 @@ unsigned long Display::topWindow() const
     return windows.isEmpty() ? 0 : windows.last();
 }
 
+QList<unsigned long> Display::windowsBottomToTop() const
+{
+    QList<unsigned long> order;
+    if (!m_display)
+        return order;
+    QList<Window> windows;
+    collect(dpy(m_display), DefaultRootWindow(dpy(m_display)), 0, windows);
+    for (Window w : windows)
+        order << w;
+    return order;
+}
+
 QImage Display::screenshot() const
 {
     if (!m_display)

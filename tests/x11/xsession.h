@@ -28,6 +28,9 @@ public:
     // The window that is uppermost among the mapped top-level windows (with a window
     // manager: the client window inside the uppermost frame).
     unsigned long topWindow() const;
+    // Those windows from the bottom to the top, as the X server stacks them (xwininfo -root
+    // -children, frames looked into).
+    QList<unsigned long> windowsBottomToTop() const;
     QImage screenshot() const;
     // A click of the left button at a place of the screen, as a player's (xdotool).
     bool click(int x, int y) const;
