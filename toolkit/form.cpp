@@ -1,6 +1,7 @@
 #include "toolkit/form.h"
 
 #include "toolkit/colour.h"
+#include "toolkit/desktop_frame.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -100,12 +101,28 @@ void Form::sizeToScreen()
 {
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-    m_fullScreen = true;
-    setGeometry(area);
+    // Under a window manager the frame, title bar included, covers the screen and the
+    // client area is what it leaves; on a bare server the window is the whole screen.
+    if (const std::optional<QMargins> frame = desktop::frameExtents(*this)) {
+        m_frame = *frame;
+        m_fullScreen = false;
+    } else {
+        m_frame = QMargins();
+        m_fullScreen = true;
+    }
+    setGeometry(area - m_frame);
     layoutParts();
 }
 
-void Form::moveTo(int left, int top) { move(left, top); }
+void Form::moveTo(int left, int top)
+{
+    // Qt learns the window manager's frame only once the window is mapped; until then the
+    // frame the window manager told when asked is counted here.
+    if (m_frame.isNull())
+        move(left, top);
+    else
+        setGeometry(QRect(QPoint(left + m_frame.left(), top + m_frame.top()), size()));
+}
 
 int Form::clientWidth() const { return width(); }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include "toolkit/control.h"
 
+#include <QMargins>
 #include <QPixmap>
 #include <QWidget>
 #include <cstdint>
@@ -48,8 +49,10 @@ public:
     QMenuBar* menuBar();
     ClientArea* client() { return m_client; }
 
-    // Outer size equal to the screen's; the window shows full screen.
+    // Outer size equal to the screen's: under a window manager the window's frame covers
+    // the screen, on a bare X server the window shows full screen.
     void sizeToScreen();
+    // Puts the window's outer top-left corner (its frame's, when it has one) at a place.
     void moveTo(int left, int top);
     // Extents of the client area in pixels.
     int clientWidth() const;
@@ -105,6 +108,7 @@ private:
     bool m_loaded = false;
     bool m_unloading = false;
     bool m_fullScreen = false;
+    QMargins m_frame; // the window manager's frame around the window, when it has one
 };
 
 // The end of the program: stops it at once and for good, whatever is under way.
