@@ -74,6 +74,10 @@ void Form1::Form_Activate()
     if (m_startInfo)
         Text3.setText(m_startInfo->text());
     lblquit.Move(layout.exitLeft, layout.exitTop);
+    // The table may come back with a game's faces still up ("Play" on a start screen that
+    // the desktop brought in front): the new game starts with every card down, each one
+    // free to be picked.
+    m_game.hideFaces();
     Main();
 }
 

@@ -111,10 +111,15 @@ void Game::Main()
     startTurn();
 }
 
-void Game::chooseSize(Integer count, Integer rows)
+void Game::hideFaces()
 {
     for (int i = 1; i <= maxCards; ++i)
         setFaceUp(i, false);
+}
+
+void Game::chooseSize(Integer count, Integer rows)
+{
+    hideFaces();
     cardCount = count;
     rowCount = rows;
 }

@@ -108,6 +108,8 @@ public:
     void pauseTurn();
     // "Exit": clears the table and asks the turn loop to finish the leaving.
     void lblquit_Click();
+    // Every face goes down, of every size.
+    void hideFaces();
     // A table size chosen from the menu: every face goes down; Main deals next.
     void chooseSize(Integer count, Integer rows);
 

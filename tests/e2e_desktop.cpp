@@ -296,6 +296,49 @@ private slots:
         other.waitForFinished(3000);
     }
 
+    // "Play" deals a new game however the start screen came in front: here from the
+    // desktop's window list while a game is under way, with a card up.
+    void playDealsAnewHoweverTheStartScreenCameInFront()
+    {
+        xsession::Display x(screenW, screenH);
+        QVERIFY2(x.ok(), "Xvfb did not start");
+        QVERIFY2(x.startWindowManager(), qPrintable(QStringLiteral("no window manager: ") + x.windowManagerLog()));
+        QProcess game;
+        QVERIFY(startGame(game, x, QStringLiteral(COPPIX_BINARY)));
+        const unsigned long start = x.waitForWindow(startTitle, 10000);
+        QVERIFY2(start, "no start screen");
+        CHECKED(checkInFront(x, start));
+        const StartPoints points = startPoints(startLabels(x.geometry(start)));
+        Table first;
+        CHECKED(pressPlay(x, points, first, Deal{}, inFront(x)));
+        const QRect seventh = first.cell(7);
+        QVERIFY(x.click(seventh.center().x(), seventh.center().y()));
+        QTRY_VERIFY_WITH_TIMEOUT(xsession::difference(x.screenshot().copy(seventh), first.back) > 10, 5000);
+        QTest::qWait(200);
+        saveShot(x.screenshot(), QStringLiteral("play-1-face.png"));
+
+        // The start screen from the window list, not by "Exit"; then "Play".
+        QVERIFY(x.xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(start)}));
+        CHECKED(checkInFront(x, start));
+        CHECKED(checkStartScreen(x, start, QStringLiteral("play-2-start-from-desktop.png")));
+        Table again;
+        CHECKED(pressPlay(x, points, again, Deal{}, inFront(x)));
+        saveShot(again.shot, QStringLiteral("play-3-new-deal.png"));
+        QCOMPARE(again.window, first.window);
+        CHECKED(checkAllDown(again, first.back));
+        QCOMPARE(x.stackingOrder(), (QList<unsigned long>{start, first.window}));
+
+        // The new game plays: the card in the seventh cell turns, and the one beside it.
+        QVERIFY(x.click(seventh.center().x(), seventh.center().y()));
+        QTRY_VERIFY_WITH_TIMEOUT(xsession::difference(x.screenshot().copy(seventh), first.back) > 10, 5000);
+        const QRect eighth = first.cell(8);
+        QVERIFY(x.click(eighth.center().x(), eighth.center().y()));
+        QTRY_VERIFY_WITH_TIMEOUT(xsession::difference(x.screenshot().copy(eighth), first.back) > 10, 5000);
+
+        x.requestClose(first.window);
+        CHECKED(checkEnded(game));
+    }
+
     // The window manager's close (Alt+F4 on the window with the focus) ends the program,
     // from either window.
     void closedByTheWindowManager_data()

@@ -33,7 +33,7 @@ ClientArea::ClientArea(Form* form) : QWidget(form), m_form(form)
 void ClientArea::paintEvent(QPaintEvent* event)
 {
     if (m_form->m_canvasReleased) {
-        if (Form::activeForm() != m_form && !m_form->m_raisedByDesktop) {
+        if (Form::activeForm() != m_form) {
             // Still covered (a label repainting late): what lies under it is painted
             // again, whole, when the window comes back in front.
             m_form->m_paintedWhileCovered = true;
@@ -216,11 +216,14 @@ void Form::repaintWhatWasReleased()
 void Form::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    // Brought in front by the desktop rather than by the program.
-    if (event->type() == QEvent::ActivationChange) {
-        m_raisedByDesktop = isActiveWindow() && s_active != this;
-        if (m_raisedByDesktop)
-            repaintWhatWasReleased();
+    // Brought in front by the desktop rather than by the program (its window list, a click
+    // on the window): the window is the program's front one from now on, with no
+    // Form_Activate. The program's own Show of the other window then activates that one,
+    // however this one came in front; a switch straight back to a window that was already
+    // the front one activates nothing.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && s_active != this) {
+        s_active = this;
+        repaintWhatWasReleased();
     }
 }
 
