@@ -12,7 +12,7 @@ cd "$(dirname "$0")"
 export JOBS=${JOBS:-$(nproc)}
 
 packages=(cmake g++ pkg-config ninja-build qt6-base-dev libsdl2-mixer-dev timgm6mb-soundfont
-          fonts-noto-color-emoji libx11-dev xvfb xauth xdotool x11-utils imagemagick
+          fonts-noto-color-emoji libx11-dev libxcb1-dev xvfb xauth xdotool x11-utils imagemagick
           openbox desktop-file-utils fonts-liberation)
 
 install_missing() {

@@ -70,7 +70,8 @@ void Form1::Form_Activate()
     if (m_startInfo)
         Text3.setText(m_startInfo->text());
     lblquit.Move(layout.exitLeft, layout.exitTop);
-    Main();
+    m_game.Form_Activate();
+    applySteps();
 }
 
 } // namespace coppix

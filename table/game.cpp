@@ -103,8 +103,7 @@ void Game::chooseSize(Integer cards)
     const int chosen = sizeIndex(cards);
     if (chosen < 0)
         return; // no table has that many cards
-    for (int i = 1; i <= maxCards; ++i)
-        setFaceUp(i, false);
+    hideFaces();
     // The deal places the chosen size's backs; the other sets go out of the way.
     for (const TableSize& other : tableSizes)
         if (other.cards != cards)
@@ -162,6 +161,21 @@ void Game::Main()
     m_firstCard = 0;
     m_secondCard = 0;
     startTurn();
+}
+
+void Game::Form_Activate()
+{
+    // The table may come back with a game's faces still up ("Play" on a start screen that
+    // the desktop brought in front): the new game starts with every card down, each one
+    // free to be picked.
+    hideFaces();
+    Main();
+}
+
+void Game::hideFaces()
+{
+    for (int i = 1; i <= maxCards; ++i)
+        setFaceUp(i, false);
 }
 
 // ------------------------------------------------------------------------- the turn loop

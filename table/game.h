@@ -94,6 +94,9 @@ public:
     // A table size chosen from the menu, by its number of cards (one of tableSizes): every
     // face goes down, the back sets of the other sizes are parked, and a new game is dealt.
     void chooseSize(Integer cards);
+    // The table comes to the front through the program ("Play"): every face goes down and a
+    // new game is dealt.
+    void Form_Activate();
 
     // What the table must do, in order, since the last call.
     Steps takeSteps();
@@ -120,6 +123,8 @@ public:
 private:
     void Mescola(Integer N) { coppix::Mescola(m_random, N, m_drawPool, m_cardOrder); }
     void setSize(const TableSize& size);
+    // Every face goes down, of every size.
+    void hideFaces();
     bool takePick(Integer Index);
     void verifica();
     void ritardo(Integer tempo);

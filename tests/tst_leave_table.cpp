@@ -48,6 +48,50 @@ private slots:
         QVERIFY(QRect(0, 0, form->game().tableWidth(), form->game().tableHeight()).contains(form->dorso20(1).geometry()));
     }
 
+    // The start screen brought in front by the desktop (its window list) while a game is
+    // under way: the switch itself deals nothing, and a switch straight back to the table
+    // keeps the game; "Play" deals a new one, with every card down and free to be picked,
+    // and the old game's pause, were it pending, turns nothing of it.
+    void theDesktopBringsTheStartScreenInFront_data()
+    {
+        QTest::addColumn<bool>("inThePause");
+        QTest::newRow("one card up") << false;
+        QTest::newRow("two cards up, in the pause") << true;
+    }
+    void theDesktopBringsTheStartScreenInFront()
+    {
+        QFETCH(bool, inThePause);
+        tk::Form& start = *fixture->start;
+        clickBack(*form, 1);
+        if (inThePause)
+            clickBack(*form, strangerOf(*form, 1));
+        const int up = inThePause ? 2 : 1;
+        QCOMPARE(form->phase(), inThePause ? Form1::Phase::MismatchPause : Form1::Phase::WaitingForPick);
+
+        start.activateWindow();
+        QTRY_VERIFY(start.isActiveWindow());
+        QCOMPARE(tk::Form::activeForm(), &start);
+        QCOMPARE(facesUp(*form), up);
+        form->activateWindow();
+        QTRY_VERIFY(form->isActiveWindow());
+        QCOMPARE(tk::Form::activeForm(), form);
+        QCOMPARE(facesUp(*form), up);
+        QVERIFY(faceUp(*form, 1));
+
+        start.activateWindow();
+        QTRY_VERIFY(start.isActiveWindow());
+        fixture->start->lblplay_Click();
+        QCOMPARE(tk::Form::activeForm(), form);
+        QCOMPARE(facesUp(*form), 0);
+        QCOMPARE(form->phase(), Form1::Phase::WaitingForPick);
+        QVERIFY(!form->Timer1.enabled());
+        for (int i = 1; i <= 20; ++i)
+            QVERIFY(form->dorso20(i).Visible());
+        clickBack(*form, 1);
+        QVERIFY(faceUp(*form, 1));
+        QCOMPARE(facesUp(*form), 1);
+    }
+
     void exitTwiceIsExitOnce_data()
     {
         QTest::addColumn<bool>("inThePause");

@@ -685,7 +685,10 @@ void TestMediaDevice::chainOfSongsStopsAtABadFile()
     });
     playNext();
     QTRY_COMPARE_WITH_TIMEOUT(done.count(), 2, 5000);
-    QVERIFY2(log.times.at(1) - log.times.at(0) >= kTwoNotesMs, qPrintable(QString::number(log.times.at(1))));
+    // The second song's end is counted from its mixed frames: it may come up to a mixer
+    // buffer before the wall clock says.
+    const qint64 between = log.times.at(1) - log.times.at(0);
+    QVERIFY2(between >= kTwoNotesMs - kMixerEarlyMs, qPrintable(QString::number(between)));
     QCOMPARE(device.mode(), Mode::Closed);
     QTest::qWait(500);
     QCOMPARE(done.count(), 2);

@@ -238,6 +238,31 @@ private slots:
         QCOMPARE(tk::Form::activeForm(), &a);
     }
 
+    // A window the desktop brings in front (its window list, a click on it) becomes the
+    // program's front window without an activation; the program's Show of the other one
+    // then activates that one, and a switch straight back activates nothing.
+    void aWindowTheDesktopBringsInFrontIsTheFrontOne()
+    {
+        CountingForm a, b;
+        a.Show();
+        b.Show();
+        QCOMPARE(b.activations, 1);
+        a.activateWindow();
+        QTRY_VERIFY(a.isActiveWindow());
+        QCOMPARE(tk::Form::activeForm(), &a);
+        QCOMPARE(a.activations, 1);
+        b.activateWindow();
+        QTRY_VERIFY(b.isActiveWindow());
+        QCOMPARE(tk::Form::activeForm(), &b);
+        QCOMPARE(b.activations, 1);
+        a.activateWindow();
+        QTRY_VERIFY(a.isActiveWindow());
+        b.Show();
+        QCOMPARE(b.activations, 2);
+        QCOMPARE(a.activations, 1);
+        QCOMPARE(tk::Form::activeForm(), &b);
+    }
+
     void unloadRunsItsHandlerOnce()
     {
         CountingForm a;

@@ -1,6 +1,7 @@
 #include "toolkit/form.h"
 
 #include "toolkit/colour.h"
+#include "toolkit/desktop_frame.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -32,7 +33,7 @@ ClientArea::ClientArea(Form* form) : QWidget(form), m_form(form)
 void ClientArea::paintEvent(QPaintEvent* event)
 {
     if (m_form->m_canvasReleased) {
-        if (Form::activeForm() != m_form && !m_form->m_raisedByDesktop) {
+        if (Form::activeForm() != m_form) {
             // Still covered (a label repainting late): what lies under it is painted
             // again, whole, when the window comes back in front.
             m_form->m_paintedWhileCovered = true;
@@ -100,12 +101,28 @@ void Form::sizeToScreen()
 {
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-    m_fullScreen = true;
-    setGeometry(area);
+    // Under a window manager the frame, title bar included, covers the screen and the
+    // client area is what it leaves; on a bare server the window is the whole screen.
+    if (const std::optional<QMargins> frame = desktop::frameExtents(*this)) {
+        m_frame = *frame;
+        m_fullScreen = false;
+    } else {
+        m_frame = QMargins();
+        m_fullScreen = true;
+    }
+    setGeometry(area - m_frame);
     layoutParts();
 }
 
-void Form::moveTo(int left, int top) { move(left, top); }
+void Form::moveTo(int left, int top)
+{
+    // Qt learns the window manager's frame only once the window is mapped; until then the
+    // frame the window manager told when asked is counted here.
+    if (m_frame.isNull())
+        move(left, top);
+    else
+        setGeometry(QRect(QPoint(left + m_frame.left(), top + m_frame.top()), size()));
+}
 
 int Form::clientWidth() const { return width(); }
 
@@ -199,11 +216,14 @@ void Form::repaintWhatWasReleased()
 void Form::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    // Brought in front by the desktop rather than by the program.
-    if (event->type() == QEvent::ActivationChange) {
-        m_raisedByDesktop = isActiveWindow() && s_active != this;
-        if (m_raisedByDesktop)
-            repaintWhatWasReleased();
+    // Brought in front by the desktop rather than by the program (its window list, a click
+    // on the window): the window is the program's front one from now on, with no
+    // Form_Activate. The program's own Show of the other window then activates that one,
+    // however this one came in front; a switch straight back to a window that was already
+    // the front one activates nothing.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && s_active != this) {
+        s_active = this;
+        repaintWhatWasReleased();
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include "toolkit/control.h"
 
+#include <QMargins>
 #include <QPixmap>
 #include <QWidget>
 #include <cstdint>
@@ -32,7 +33,8 @@ private:
 };
 
 // A top-level window of the game. It is loaded on first use (Form_Load), comes to the
-// front with Show (Form_Activate when it becomes the program's active window), and is
+// front with Show (Form_Activate when Show makes it the program's active window in place
+// of another, whether the program or the desktop had brought that one in front), and is
 // closed for good by Unload (Form_Unload), which never runs twice.
 class Form : public QWidget {
     Q_OBJECT
@@ -48,8 +50,10 @@ public:
     QMenuBar* menuBar();
     ClientArea* client() { return m_client; }
 
-    // Outer size equal to the screen's; the window shows full screen.
+    // Outer size equal to the screen's: under a window manager the window's frame covers
+    // the screen, on a bare X server the window shows full screen.
     void sizeToScreen();
+    // Puts the window's outer top-left corner (its frame's, when it has one) at a place.
     void moveTo(int left, int top);
     // Extents of the client area in pixels.
     int clientWidth() const;
@@ -71,7 +75,8 @@ public:
     // Closes the window and runs its Form_Unload; does nothing while an unload is under way.
     void Unload();
 
-    // The window the program last brought to the front.
+    // The program's front window: the one last brought to the front, by the program's Show
+    // or by the desktop.
     static Form* activeForm();
 
     virtual void Form_MouseMove() {}
@@ -100,11 +105,11 @@ private:
     bool m_canvasReleased = false;
     bool m_repainting = false;
     bool m_paintedWhileCovered = false;
-    bool m_raisedByDesktop = false; // active, though the program brought another in front
     std::uint32_t m_backColor = 0x00FFFFFF;
     bool m_loaded = false;
     bool m_unloading = false;
     bool m_fullScreen = false;
+    QMargins m_frame; // the window manager's frame around the window, when it has one
 };
 
 // The end of the program: stops it at once and for good, whatever is under way.

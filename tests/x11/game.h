@@ -1,9 +1,7 @@
 #pragma once
 // The game as the end-to-end tests see it from outside: its window titles, where its labels
 // and cards lie on a screen of a given size, and what its start screen must look like.
-#include "start/frmmain.h"
 #include "start/start_picture.h"
-#include "table/form1.h"
 #include "x11/xsession.h"
 
 #include <QDir>
@@ -12,9 +10,12 @@
 #include <QPoint>
 #include <QProcess>
 #include <QRect>
+#include <QRectF>
 #include <QTest>
 #include <QtEndian>
 
+#include <array>
+#include <cmath>
 #include <functional>
 
 // A check made in a helper of its own (a void function with Qt Test's checks in it): the test
@@ -55,6 +56,21 @@ inline bool startGame(QProcess& game, const xsession::Display& x, const QString&
     return game.waitForStarted(5000);
 }
 
+// Another program's small window (xmessage, 300 x 100 at 100, 100) on the display; the window,
+// or 0 when none came.
+inline unsigned long startOtherProgram(QProcess& other, const xsession::Display& x)
+{
+    QProcessEnvironment env = x.environment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    other.setProcessEnvironment(env);
+    other.setProcessChannelMode(QProcess::ForwardedChannels);
+    other.start(QStringLiteral("xmessage"),
+                {QStringLiteral("-geometry"), QStringLiteral("300x100+100+100"), QStringLiteral("Another program")});
+    if (!other.waitForStarted(5000))
+        return 0;
+    return x.waitForWindow(QStringLiteral("xmessage"), 10000);
+}
+
 // The loudest sample SDL's disk driver has written to a sound file (signed 16-bit
 // little-endian) from a given byte on; 0 while there is none.
 inline int peakFrom(const QString& soundFile, qint64 offset = 0)
@@ -77,26 +93,90 @@ inline void saveShot(const QImage& shot, const QString& name)
         shot.save(QDir(dir).filePath(name));
 }
 
-// The labels of the start screen, at the points a player clicks.
+// The yellow of the labels used as buttons, as the screen shows it.
+constexpr QRgb yellow = 0xFFFF00;
+
+// A label's letters stand centred in its place: the box around the pixels of their colour,
+// looked for in a band around the place, lies inside the place; its middle is the place's
+// across, to within the pixel the program rounds to, and lies up to a few pixels above it
+// down the place, where a line of text with room below it for descenders puts its letters.
+inline void checkLabelAt(const QImage& shot, const QRectF& place, QRgb colour, const QString& name)
+{
+    const QRect search = place.toAlignedRect().adjusted(-40, -40, 40, 40).intersected(shot.rect());
+    QRect letters;
+    for (int y = search.top(); y <= search.bottom(); ++y)
+        for (int x = search.left(); x <= search.right(); ++x)
+            if ((shot.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF))
+                letters |= QRect(x, y, 1, 1);
+    QVERIFY2(!letters.isEmpty(), qPrintable(name + QStringLiteral(" is not seen")));
+    const QString where = QStringLiteral("%1: letters at %2,%3 %4x%5, the label at %6,%7 %8x%9")
+                              .arg(name)
+                              .arg(letters.x())
+                              .arg(letters.y())
+                              .arg(letters.width())
+                              .arg(letters.height())
+                              .arg(place.x())
+                              .arg(place.y())
+                              .arg(place.width())
+                              .arg(place.height());
+    QVERIFY2(place.adjusted(-1, -1, 1, 1).contains(QRectF(letters)), qPrintable(where + QStringLiteral(": not inside")));
+    const QPointF off = QRectF(letters).center() - place.center();
+    QVERIFY2(qAbs(off.x()) <= 2 && off.y() >= -6.5 && off.y() <= 1, qPrintable(where + QStringLiteral(": not centred")));
+}
+
+// ---- Where things stand, by the game's own rules written out here (never the program's
+// layout code): the worked numbers for a bare 1024 x 768 screen, and the rules themselves for
+// a client area of any other size (a framed window's, whose size the test reads from the X
+// server). Places are in pixels of the screen, before the program makes them whole.
+
+// The sizes of the labels used as buttons, as designed (1116 x 552 and 2292 x 492 twips).
+inline constexpr QSizeF labelSize(74, 37), playLabelSize(153, 33);
+
+// The start screen's three labels on its client area.
+struct StartLabels {
+    QRectF info, play, quit;
+};
+// On a client area of 1024 x 768 (a bare screen of that size), worked out by hand: "Info" at
+// left 128, "Play" at 426.67 (5/12 of the width in single precision), "Quit" at 896, all
+// three at top 681.6.
+inline StartLabels startLabels1024x768()
+{
+    return {QRectF(QPointF(128, 681.6), labelSize), QRectF(QPointF(426.66666, 681.6), playLabelSize),
+            QRectF(QPointF(896, 681.6), labelSize)};
+}
+// On any client area: the left edges at 1/8, 5/12 and 7/8 of its width, the tops at 0.8875
+// of its height.
+inline StartLabels startLabels(const QRect& client)
+{
+    const double W = client.width(), H = client.height();
+    const QPointF origin = client.topLeft();
+    const double top = H * 0.8875;
+    return {QRectF(origin + QPointF(W / 8, top), labelSize), QRectF(origin + QPointF(W * 5 / 12, top), playLabelSize),
+            QRectF(origin + QPointF(W * 7 / 8, top), labelSize)};
+}
+
+// The labels of the start screen, at the points a player clicks: their middles.
 struct StartPoints {
     QPoint play, quit, info;
 };
+inline StartPoints startPoints(const StartLabels& labels)
+{
+    return {labels.play.center().toPoint(), labels.quit.center().toPoint(), labels.info.center().toPoint()};
+}
+// On a bare screen of the given size (every test's but the desktop's is 1024 x 768).
 inline StartPoints startPoints(int width, int height)
 {
-    const coppix::StartLayout layout = coppix::startLayout(float(width), float(height));
-    return {QPoint(int(layout.playLeft) + 76, int(layout.top) + 16), QPoint(int(layout.quitLeft) + 37, int(layout.top) + 18),
-            QPoint(int(layout.infoLeft) + 37, int(layout.top) + 18)};
+    return startPoints(width == 1024 && height == 768 ? startLabels1024x768() : startLabels(QRect(0, 0, width, height)));
 }
 
 // The part of the start screen above its labels: nothing but the picture.
-inline QRect startPictureArea(int width, int height)
+inline QRect startPictureArea(const QRect& client)
 {
-    const coppix::StartLayout layout = coppix::startLayout(float(width), float(height));
-    return QRect(0, 0, width, int(layout.top) - 4);
+    return QRect(client.left(), client.top(), client.width(), int(client.height() * 0.8875) - 4);
 }
 
-// The start screen as the program paints it: its picture stretched over the whole window.
-// A null image when the picture cannot be read.
+// The start screen as the program paints it: its picture stretched over the whole client
+// area. A null image when the picture cannot be read.
 inline QImage expectedStartScreen(const QString& pictureFile, int width, int height)
 {
     const QImage picture = coppix::loadStartPicture(pictureFile);
@@ -110,41 +190,80 @@ inline QImage expectedStartScreen(const QString& pictureFile, int width, int hei
     return screen;
 }
 
-// How far a screenshot is from the start screen's picture over the part above the labels.
-inline double offStartPicture(const QImage& shot, const QImage& expected)
+// How far a screenshot is from the start screen's picture over the part above the labels,
+// for a client area at the given place (the screen's top left corner on a bare screen).
+inline double offStartPicture(const QImage& shot, const QImage& expected, QPoint clientOrigin = {})
 {
-    const QRect area = startPictureArea(expected.width(), expected.height());
-    return xsession::difference(shot.copy(area), expected.copy(area));
+    const QRect area = startPictureArea(QRect(QPoint(0, 0), expected.size()));
+    return xsession::difference(shot.copy(area.translated(clientOrigin)), expected.copy(area));
 }
 
-// The height of the table's menu bar: the rows from the top of the screen down to the blue
-// cloth at its right edge; 0 when there is no such bar.
-inline int menuBarHeight(const QImage& shot)
+// The height of the table's menu bar: the rows from the top of the client area down to the
+// blue cloth at its right edge; 0 when there is no such bar.
+inline int menuBarHeight(const QImage& shot, const QRect& client)
 {
     int bar = 0;
-    while (bar < 100 && bar < shot.height() && (shot.pixel(shot.width() - 5, bar) & 0xFFFFFF) != blue)
+    const int x = client.right() - 4;
+    while (bar < 100 && client.top() + bar < shot.height() && (shot.pixel(x, client.top() + bar) & 0xFFFFFF) != blue)
         ++bar;
     return bar < 100 ? bar : 0;
 }
+inline int menuBarHeight(const QImage& shot) { return menuBarHeight(shot, shot.rect()); }
 
-// One cell of the card grid (cells counted from 1, row by row), on the screen.
-inline QRect cellRect(const coppix::GridGeometry& grid, int top, int columns, int cell)
+// The card grid of a deal on a table of W x H pixels (the client area under the menu bar):
+// cells of 0.8 H / rows, the grid centred across the width and H / 200 below the top, each
+// value made whole with halves going to the even number.
+struct Grid {
+    int cellSize = 0, marginLeft = 0, marginTop = 0;
+};
+inline int wholeHalvesToEven(double value) { return int(std::nearbyint(value)); }
+inline Grid gridOn(int W, int H, int cards, int rows)
+{
+    Grid grid;
+    grid.cellSize = wholeHalvesToEven(0.8 * H / rows);
+    grid.marginLeft = wholeHalvesToEven((W - double(cards / rows) * grid.cellSize) / 2);
+    grid.marginTop = wholeHalvesToEven(0.005 * H);
+    return grid;
+}
+
+// One cell of the card grid (cells counted from 1, row by row), on the screen; the table's
+// top left corner (under the menu bar) lies at the given place.
+inline QRect cellRect(const Grid& grid, QPoint table, int columns, int cell)
 {
     const int row = (cell - 1) / columns, column = (cell - 1) % columns;
-    return QRect(grid.marginLeft + column * grid.cellSize, top + grid.marginTop + row * grid.cellSize, grid.cellSize,
-                 grid.cellSize);
+    return QRect(table.x() + grid.marginLeft + column * grid.cellSize, table.y() + grid.marginTop + row * grid.cellSize,
+                 grid.cellSize, grid.cellSize);
+}
+// The same on a bare screen, whose table starts right under the menu bar at the left edge.
+inline QRect cellRect(const Grid& grid, int menuBar, int columns, int cell)
+{
+    return cellRect(grid, QPoint(0, menuBar), columns, cell);
 }
 
 // Every card of a deal lies face down: each cell of the grid shows the given back, and none
-// the blue cloth under it.
-inline void checkAllDown(const QImage& shot, const coppix::GridGeometry& grid, int menuBar, int columns, int cards,
-                         const QImage& back)
+// the blue cloth under it; and the grid lies where the rules put it, to the pixel: the cloth
+// is blue right around it and no cell shows it along the grid's edges.
+inline void checkAllDown(const QImage& shot, const Grid& grid, QPoint table, int columns, int cards, const QImage& back)
 {
     for (int cell = 1; cell <= cards; ++cell) {
-        const QImage image = shot.copy(cellRect(grid, menuBar, columns, cell));
+        const QImage image = shot.copy(cellRect(grid, table, columns, cell));
         QVERIFY2(xsession::fractionOf(image, image.rect(), blue) < 0.05, qPrintable(QStringLiteral("cell %1 is empty").arg(cell)));
         QVERIFY2(xsession::difference(image, back) < 2, qPrintable(QStringLiteral("cell %1 is no back").arg(cell)));
     }
+    // The four lines of pixels along the grid's edges, one pixel in from the given rectangle's.
+    const auto edges = [](const QRect& r) {
+        return std::array<QRect, 4>{QRect(r.left(), r.top(), r.width(), 1), QRect(r.left(), r.bottom(), r.width(), 1),
+                                    QRect(r.left(), r.top(), 1, r.height()), QRect(r.right(), r.top(), 1, r.height())};
+    };
+    const QRect whole = cellRect(grid, table, columns, 1).united(cellRect(grid, table, columns, cards));
+    for (const QRect& edge : edges(whole.adjusted(-1, -1, 1, 1)))
+        QVERIFY2(xsession::fractionOf(shot, edge, blue) > 0.95, "the blue cloth does not reach the grid's edge");
+    for (const QRect& edge : edges(whole))
+        QVERIFY2(xsession::fractionOf(shot, edge, blue) < 0.05, "the grid's edge shows the blue cloth");
+}
+inline void checkAllDown(const QImage& shot, const Grid& grid, int menuBar, int columns, int cards, const QImage& back)
+{
+    checkAllDown(shot, grid, QPoint(0, menuBar), columns, cards, back);
 }
 
 // The program has ended by itself, as it ends when a player leaves: with status 0.
@@ -155,11 +274,16 @@ inline void checkEnded(QProcess& game)
     QCOMPARE(game.exitCode(), 0);
 }
 
-// The "Exit" label of the table, at the point a player clicks.
+// The "Exit" label of the table: at 7/8 of the width and 103/120 of the height of the table
+// (the client area under the menu bar), whose top left corner lies at the given place.
+inline QRectF exitLabel(QPoint table, int W, int H)
+{
+    return QRectF(QPointF(table) + QPointF(W * 105.0 / 120, H * 103.0 / 120), labelSize);
+}
+// The point a player clicks, on a bare screen of the given size.
 inline QPoint exitPoint(int width, int height, int menuBar)
 {
-    const coppix::TableLayout layout = coppix::tableLayout(width, height - menuBar);
-    return QPoint(int(layout.exitLeft) + 37, menuBar + int(layout.exitTop) + 18);
+    return exitLabel(QPoint(0, menuBar), width, height - menuBar).center().toPoint();
 }
 
 // A deal as the table lays it out: so many cards on so many rows (every run starts with 20 on 4).
@@ -168,24 +292,29 @@ struct Deal {
     int columns() const { return cards / rows; }
 };
 
-// The table as it shows after "Play": its window, a screenshot taken once it is painted, the
-// height of its menu bar, the grid of the deal and the back its first card shows.
+// The table as it shows after "Play": its window and client area on the screen, a screenshot
+// taken once it is painted, the height of its menu bar, the grid of the deal and the back its
+// first card shows.
 struct Table {
     unsigned long window = 0;
+    QRect client;
     QImage shot;
     int menuBar = 0;
     Deal deal;
-    coppix::GridGeometry grid{};
+    Grid grid{};
     QImage back;
 
+    // The table itself: the client area under the menu bar, on the screen.
+    QRect cloth() const { return client.adjusted(0, menuBar, 0, 0); }
     // One cell of the deal (counted from 1, row by row), on the screen.
-    QRect cell(int n) const { return cellRect(grid, menuBar, deal.columns(), n); }
+    QRect cell(int n) const { return cellRect(grid, cloth().topLeft(), deal.columns(), n); }
+    QPoint exit() const { return exitLabel(cloth().topLeft(), cloth().width(), cloth().height()).center().toPoint(); }
 };
 
 // Every card of the table's deal lies face down, showing the given back.
 inline void checkAllDown(const Table& table, const QImage& back)
 {
-    checkAllDown(table.shot, table.grid, table.menuBar, table.deal.columns(), table.deal.cards, back);
+    checkAllDown(table.shot, table.grid, table.cloth().topLeft(), table.deal.columns(), table.deal.cards, back);
 }
 
 // How a test waits for a window to be in front; with no such check, until it is the uppermost.
@@ -204,14 +333,18 @@ inline void pressPlay(const xsession::Display& x, const StartPoints& points, Tab
         CHECKED(inFront(table.window));
     else
         QTRY_COMPARE_WITH_TIMEOUT(x.topWindow(), table.window, 5000);
+    // The client area as the X server has it: the screen on a bare server, what the frame
+    // leaves under a window manager.
+    table.client = x.geometry(table.window);
+    QVERIFY2(!table.client.isEmpty(), "the table's window has no place");
     // In front is not yet painted: a slow build (the sanitizers) takes a while.
-    QTRY_VERIFY_WITH_TIMEOUT(menuBarHeight(x.screenshot()) > 5, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(menuBarHeight(x.screenshot(), table.client) > 5, 5000);
     QTest::qWait(300);
     table.shot = x.screenshot();
-    table.menuBar = menuBarHeight(table.shot);
+    table.menuBar = menuBarHeight(table.shot, table.client);
     QVERIFY2(table.menuBar > 5, "no menu bar above a blue table");
     table.deal = deal;
-    table.grid = coppix::gridGeometry(table.shot.width(), table.shot.height() - table.menuBar, deal.cards, deal.rows);
+    table.grid = gridOn(table.cloth().width(), table.cloth().height(), deal.cards, deal.rows);
     table.back = table.shot.copy(table.cell(1));
     CHECKED(checkAllDown(table, table.back));
 }

@@ -175,6 +175,18 @@ unsigned long Display::topWindow() const
     return windows.isEmpty() ? 0 : windows.last();
 }
 
+QList<unsigned long> Display::windowsBottomToTop() const
+{
+    QList<unsigned long> order;
+    if (!m_display)
+        return order;
+    QList<Window> windows;
+    collect(dpy(m_display), DefaultRootWindow(dpy(m_display)), 0, windows);
+    for (Window w : windows)
+        order << w;
+    return order;
+}
+
 QImage Display::screenshot() const
 {
     if (!m_display)
@@ -332,6 +344,62 @@ bool Display::isFramed(unsigned long window) const
     if (children)
         XFree(children);
     return parent != root;
+}
+
+QRect Display::frameGeometry(unsigned long window) const
+{
+    if (!m_display)
+        return {};
+    ::Display* display = dpy(m_display);
+    Window outer = window;
+    for (int depth = 0; depth < 8; ++depth) {
+        Window root, parent;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(display, outer, &root, &parent, &children, &count))
+            return {};
+        if (children)
+            XFree(children);
+        if (parent == root)
+            break;
+        outer = parent;
+    }
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, outer, &attributes))
+        return {};
+    return QRect(attributes.x, attributes.y, attributes.width + 2 * attributes.border_width,
+                 attributes.height + 2 * attributes.border_width);
+}
+
+std::optional<QMargins> Display::frameExtents(unsigned long window) const
+{
+    if (!m_display)
+        return std::nullopt;
+    const QList<unsigned long> e = readList(dpy(m_display), window, "_NET_FRAME_EXTENTS", XA_CARDINAL);
+    if (e.size() != 4)
+        return std::nullopt;
+    return QMargins(int(e[0]), int(e[2]), int(e[1]), int(e[3]));
+}
+
+bool Display::pretendWindowManager(const QString& name)
+{
+    if (!m_display)
+        return false;
+    ::Display* display = dpy(m_display);
+    const Window root = DefaultRootWindow(display);
+    Window check = XCreateSimpleWindow(display, root, -100, -100, 1, 1, 0, 0, 0);
+    const Atom checkAtom = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    XChangeProperty(display, check, checkAtom, XA_WINDOW, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&check), 1);
+    XChangeProperty(display, root, checkAtom, XA_WINDOW, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&check), 1);
+    const QByteArray utf8Name = name.toUtf8();
+    XChangeProperty(display, check, XInternAtom(display, "_NET_WM_NAME", False), XInternAtom(display, "UTF8_STRING", False), 8,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(utf8Name.constData()), int(utf8Name.size()));
+    Atom supported[] = {XInternAtom(display, "_NET_REQUEST_FRAME_EXTENTS", False), XInternAtom(display, "_NET_FRAME_EXTENTS", False),
+                        XInternAtom(display, "_NET_WM_STATE", False), XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False)};
+    XChangeProperty(display, root, XInternAtom(display, "_NET_SUPPORTED", False), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(supported), int(std::size(supported)));
+    XSync(display, False);
+    return windowManagerName() == name;
 }
 
 QStringList Display::states(unsigned long window) const

@@ -4,12 +4,14 @@
 // and a window manager's close request.
 #include <QImage>
 #include <QList>
+#include <QMargins>
 #include <QProcess>
 #include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
+#include <optional>
 
 namespace xsession {
 
@@ -28,6 +30,9 @@ public:
     // The window that is uppermost among the mapped top-level windows (with a window
     // manager: the client window inside the uppermost frame).
     unsigned long topWindow() const;
+    // Those windows from the bottom to the top, as the X server stacks them (xwininfo -root
+    // -children, frames looked into).
+    QList<unsigned long> windowsBottomToTop() const;
     QImage screenshot() const;
     // A click of the left button at a place of the screen, as a player's (xdotool).
     bool click(int x, int y) const;
@@ -40,6 +45,9 @@ public:
     // fresh user, whatever the user running the tests has set up). True once it manages
     // the screen; it is stopped before the display.
     bool startWindowManager(int timeoutMs = 10000);
+    // A window manager that only says it is there and can tell a window's frame
+    // (_NET_SUPPORTING_WM_CHECK, _NET_SUPPORTED), but never answers and frames nothing.
+    bool pretendWindowManager(const QString& name);
     // What the window manager calls itself (_NET_SUPPORTING_WM_CHECK); empty without one.
     QString windowManagerName() const;
     // What the window manager printed (its log), for a failure's message.
@@ -52,6 +60,12 @@ public:
     QRect geometry(unsigned long window) const;
     // Whether a window lies inside another (a window manager's frame) rather than on the root.
     bool isFramed(unsigned long window) const;
+    // Where the window's frame lies: the window on the root that holds it (the window itself
+    // when it has no frame).
+    QRect frameGeometry(unsigned long window) const;
+    // The frame's edges as the window manager gives them (_NET_FRAME_EXTENTS): left, top,
+    // right, bottom; none when it gives none.
+    std::optional<QMargins> frameExtents(unsigned long window) const;
     // The states a window manager has set on a window (_NET_WM_STATE), by atom name.
     QStringList states(unsigned long window) const;
     QString titleOf(unsigned long window) const;
