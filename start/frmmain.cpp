@@ -82,7 +82,9 @@ void frmmain::Form_Load()
     if (picture.isNull()) {
         std::fprintf(stderr, "coppix: start picture %s: %s\n", qPrintable(file), qPrintable(error));
     } else {
-        paintPicture(picture, QRect(0, 0, int(W), int(H)));
+        // While the table covers the start screen only the file's bytes are kept; the picture
+        // is decoded from them again when the start screen paints.
+        paintPicture(picture, QRect(0, 0, int(W), int(H)), [this] { return decodeStartPicture(m_pictureFile); });
         m_pictureShown = true;
     }
 
@@ -91,13 +93,6 @@ void frmmain::Form_Load()
     lblquit.Move(layout.quitLeft, layout.top);
     lblInfo.Move(layout.infoLeft, layout.top);
     Text4.Move(10, 0);
-}
-
-void frmmain::Form_Repaint()
-{
-    const QImage picture = decodeStartPicture(m_pictureFile);
-    if (!picture.isNull())
-        paintPicture(picture, QRect(0, 0, clientWidth(), clientHeight()));
 }
 
 void frmmain::Form_MouseMove()
@@ -125,8 +120,6 @@ Form1& frmmain::tableForm()
 void frmmain::lblplay_Click()
 {
     sendToBack();
-    // The table covers the whole screen: the start picture is not kept meanwhile.
-    releasePaintedPicture();
     tableForm().Show();
 }
 

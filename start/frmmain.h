@@ -51,7 +51,6 @@ public:
 protected:
     void Form_Load() override;
     void Form_Unload(int& Cancel) override;
-    void Form_Repaint() override;
 
 private:
     Form1& tableForm();

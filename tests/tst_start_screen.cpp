@@ -211,6 +211,41 @@ private slots:
                 greenPixels += shown.pixel(x, y) == green ? 1 : 0;
         QCOMPARE(greenPixels, 0); // no band of the back colour left
     }
+
+    // The start picture's pixels are not kept while the table covers the start screen: a
+    // paint meanwhile draws it again from the file's bytes, and once the start screen is
+    // back in front ("Exit", or the desktop's window list) it keeps them again, the
+    // picture whole.
+    void theStartPictureIsLetGoUnderTheTable_data()
+    {
+        QTest::addColumn<bool>("byExit");
+        QTest::newRow("Exit") << true;
+        QTest::newRow("the desktop") << false;
+    }
+    void theStartPictureIsLetGoUnderTheTable()
+    {
+        QFETCH(bool, byExit);
+        open();
+        QVERIFY(start->pictureShown());
+        const QImage before = start->client()->grab().toImage();
+        QVERIFY(start->keepsPaintedCopy());
+
+        coppix::Form1& table = fixture->play();
+        QCOMPARE(tk::Form::activeForm(), &table);
+        QVERIFY(!start->keepsPaintedCopy());
+        QCOMPARE(start->client()->grab().toImage(), before); // a late paint while covered
+        QVERIFY(!start->keepsPaintedCopy());
+
+        if (byExit) {
+            table.lblquit_Click();
+        } else {
+            start->activateWindow();
+            QTRY_VERIFY(start->isActiveWindow());
+        }
+        QCOMPARE(tk::Form::activeForm(), start);
+        QCOMPARE(start->client()->grab().toImage(), before);
+        QVERIFY(start->keepsPaintedCopy());
+    }
 };
 
 QTEST_MAIN(TestStartScreen)

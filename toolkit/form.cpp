@@ -32,23 +32,11 @@ ClientArea::ClientArea(Form* form) : QWidget(form), m_form(form)
 
 void ClientArea::paintEvent(QPaintEvent* event)
 {
-    if (m_form->m_canvasReleased) {
-        if (Form::activeForm() != m_form) {
-            // Still covered (a label repainting late): what lies under it is painted
-            // again, whole, when the window comes back in front.
-            m_form->m_paintedWhileCovered = true;
-            QPainter(this).fillRect(event->rect(), colourFromBgr(m_form->m_backColor));
-            return;
-        }
-        m_form->m_canvasReleased = false;
-        m_form->m_repainting = true; // this paint shows it: no other is needed
-        m_form->Form_Repaint();
-        m_form->m_repainting = false;
-    }
     QPainter painter(this);
     painter.fillRect(event->rect(), colourFromBgr(m_form->m_backColor));
-    if (!m_form->m_canvas.isNull())
-        painter.drawPixmap(0, 0, m_form->m_canvas);
+    const QPixmap painted = m_form->paintedPixels();
+    if (!painted.isNull())
+        painter.drawPixmap(0, 0, painted);
 }
 
 void ClientArea::mouseMoveEvent(QMouseEvent* event)
@@ -132,33 +120,59 @@ int Form::clientHeight() const
     return std::max(0, height() - bar);
 }
 
-void Form::paintPicture(const QImage& image, const QRect& target)
+void Form::paintPicture(const QImage& image, const QRect& target, std::function<QImage()> readAgain)
 {
-    const QSize size(clientWidth(), clientHeight());
-    if (m_canvas.size() != size) {
-        QPixmap canvas(size);
-        canvas.fill(colourFromBgr(m_backColor));
-        if (!m_canvas.isNull()) {
-            QPainter copy(&canvas);
-            copy.drawPixmap(0, 0, m_canvas);
-        }
-        m_canvas = canvas;
+    if (m_copy.isNull() && !m_painted.empty())
+        m_copy = renderPainted();
+    if (m_copy.isNull()) {
+        m_copy = QPixmap(clientWidth(), clientHeight());
+        m_copy.fill(colourFromBgr(m_backColor));
     }
     if (!image.isNull()) {
-        QPainter painter(&m_canvas);
+        QPainter painter(&m_copy);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(target, image);
     }
-    if (!m_repainting)
-        m_client->update();
+    if (!readAgain)
+        readAgain = [image] { return image; };
+    m_painted.push_back({std::move(readAgain), target});
+    m_client->update();
 }
 
-void Form::releasePaintedPicture()
+QPixmap Form::renderPainted() const
 {
-    if (m_canvas.isNull())
-        return;
-    m_canvas = QPixmap();
-    m_canvasReleased = true;
+    QPixmap canvas(clientWidth(), clientHeight());
+    canvas.fill(colourFromBgr(m_backColor));
+    QPainter painter(&canvas);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    for (const PaintedPicture& painted : m_painted) {
+        const QImage image = painted.picture();
+        if (!image.isNull())
+            painter.drawImage(painted.target, image);
+    }
+    return canvas;
+}
+
+QPixmap Form::paintedPixels()
+{
+    if (!m_copy.isNull() || m_painted.empty())
+        return m_copy;
+    QPixmap pixels = renderPainted();
+    // In front, the copy is kept for the paints to come; behind another window it is drawn
+    // for this paint alone.
+    if (s_active == this)
+        m_copy = pixels;
+    return pixels;
+}
+
+void Form::releasePaintedPicture() { m_copy = QPixmap(); }
+
+void Form::becomeFront()
+{
+    // The window it replaces in front is covered now: it keeps no copy of its pictures.
+    if (s_active && s_active != this)
+        s_active->releasePaintedPicture();
+    s_active = this;
 }
 
 void Form::layoutParts()
@@ -199,17 +213,8 @@ void Form::Show()
     raise();
     activateWindow();
     if (s_active != this) {
-        s_active = this;
+        becomeFront();
         Form_Activate();
-    }
-    repaintWhatWasReleased();
-}
-
-void Form::repaintWhatWasReleased()
-{
-    if (m_canvasReleased && m_paintedWhileCovered) {
-        m_paintedWhileCovered = false;
-        m_client->update();
     }
 }
 
@@ -221,10 +226,8 @@ void Form::changeEvent(QEvent* event)
     // Form_Activate. The program's own Show of the other window then activates that one,
     // however this one came in front; a switch straight back to a window that was already
     // the front one activates nothing.
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && s_active != this) {
-        s_active = this;
-        repaintWhatWasReleased();
-    }
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && s_active != this)
+        becomeFront();
 }
 
 void Form::sendToBack() { lower(); }

@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class QMenuBar;
 
@@ -60,12 +61,14 @@ public:
     int clientHeight() const;
 
     // Draws a picture stretched over a rectangle of the client area; the window keeps it.
-    void paintPicture(const QImage& image, const QRect& target);
-    bool hasPaintedPicture() const { return !m_canvas.isNull(); }
-    // Lets go of the pixels painted on the window (a full-screen picture is 3 MB and more)
-    // while another window covers it: the next time the window paints, Form_Repaint paints
-    // them again first.
-    void releasePaintedPicture();
+    // readAgain gives the picture again when the window has let go of its pixels (say, by
+    // decoding the file's bytes); without it the window keeps the picture itself.
+    void paintPicture(const QImage& image, const QRect& target, std::function<QImage()> readAgain = {});
+    // Whether the window holds a copy of what is painted on it. It does while it is the
+    // program's front window; once another comes in front it lets the copy go (a
+    // full-screen picture is 3 MB and more), each paint draws the pictures again from their
+    // sources, and the copy is kept again when the window is back in front.
+    bool keepsPaintedCopy() const { return !m_copy.isNull(); }
 
     bool loaded() const { return m_loaded; }
     bool unloading() const { return m_unloading; }
@@ -86,8 +89,6 @@ protected:
     virtual void Form_Load() {}
     virtual void Form_Activate() {}
     virtual void Form_Unload(int& Cancel) { (void)Cancel; }
-    // Paints again, with paintPicture, what releasePaintedPicture let go of.
-    virtual void Form_Repaint() {}
 
     void resizeEvent(QResizeEvent*) override;
     void closeEvent(QCloseEvent*) override;
@@ -97,14 +98,23 @@ private:
     friend class ClientArea;
     void layoutParts();
     void ensureLoaded();
-    void repaintWhatWasReleased();
+    // What is painted on the window: from the copy when there is one, else drawn again.
+    QPixmap paintedPixels();
+    void releasePaintedPicture();
+    // The window is the program's front one from now on.
+    void becomeFront();
+    QPixmap renderPainted() const;
 
     QMenuBar* m_menuBar = nullptr;
     ClientArea* m_client;
-    QPixmap m_canvas;
-    bool m_canvasReleased = false;
-    bool m_repainting = false;
-    bool m_paintedWhileCovered = false;
+    // Every picture painted on the window, in order, each with the way to draw it again.
+    struct PaintedPicture {
+        std::function<QImage()> picture;
+        QRect target;
+    };
+    std::vector<PaintedPicture> m_painted;
+    // What they look like over the background, kept while the window is in front.
+    QPixmap m_copy;
     std::uint32_t m_backColor = 0x00FFFFFF;
     bool m_loaded = false;
     bool m_unloading = false;
