@@ -124,6 +124,11 @@ struct Table {
         game.Main();
         return learn(game.takeSteps());
     }
+    QStringList activate()
+    {
+        game.Form_Activate();
+        return learn(game.takeSteps());
+    }
     QStringList choose(int count)
     {
         game.chooseSize(Integer(count));
@@ -604,6 +609,31 @@ private slots:
         // A request made in the new game is still carried out at its next wait.
         QCOMPARE(t.exit().last(), QStringLiteral("ShowStartScreen"));
         QCOMPARE(t.game.tableState(), Game::playing);
+    }
+
+    // The table brought to the front by "Play" while a game's cards are still up (the
+    // desktop brought the start screen in front, not "Exit"): every face goes down before
+    // the deal, so each card of the new game can be picked, and the old pause turns nothing.
+    void comingToTheFrontTurnsEveryFaceDownAndDeals_data()
+    {
+        addSituations();
+    }
+    void comingToTheFrontTurnsEveryFaceDownAndDeals()
+    {
+        QFETCH(int, situation);
+        Table t;
+        bringTo(t, Situation(situation));
+        const QStringList steps = t.activate();
+        QCOMPARE(t.facesUp(), 0);
+        QCOMPARE(t.game.phase(), Phase::WaitingForPick);
+        QCOMPARE(steps.mid(0, coppix::maxCards), each(QStringLiteral("HideFace"), 1, coppix::maxCards));
+        QVERIFY(steps.filter(QStringLiteral("ShowFace")).isEmpty());
+        QVERIFY(steps.contains(QStringLiteral("StopPause")));
+        QVERIFY(t.tick().isEmpty());
+        for (int card = 1; card <= t.game.cardCount(); card += 7) {
+            QVERIFY(t.click(card).contains(QStringLiteral("ShowFace %1").arg(card)));
+            t.click(t.partnerOf(card));
+        }
     }
 
     void exitTwiceIsExitOnce_data()
