@@ -9,14 +9,13 @@
 
 using namespace testsupport;
 
-class TestGameSound : public QObject {
+// One table for the whole class: each test takes the sound on from where the last left it.
+class TestGameSound : public TableOwner {
     Q_OBJECT
 
     QTemporaryDir folder;
     QString output;
     qint64 readUpTo = 0;
-    std::unique_ptr<TableFixture> fixture;
-    coppix::Form1* form = nullptr;
 
     // The loudest sample written since the last call.
     int peakSinceLastLook()
@@ -33,15 +32,10 @@ private slots:
         output = folder.filePath(QStringLiteral("out.raw"));
         // Chosen before anything opens the sound output.
         disksound::writeSoundTo(output);
-        fixture = std::make_unique<TableFixture>();
-        form = &fixture->play();
+        openTable();
         QCOMPARE(audio::AudioSystem::instance().driverName(), QStringLiteral("disk"));
     }
-    void cleanupTestCase()
-    {
-        form = nullptr;
-        fixture.reset();
-    }
+    void cleanupTestCase() { closeTable(); }
 
     void theFirstSongIsHeard()
     {

@@ -10,16 +10,8 @@
 using namespace testsupport;
 using coppix::Form1;
 
-class TestTableDeal : public QObject {
+class TestTableDeal : public OwnTableTest {
     Q_OBJECT
-
-    std::unique_ptr<TableFixture> fixture;
-
-    Form1& openTable()
-    {
-        fixture = std::make_unique<TableFixture>();
-        return fixture->play();
-    }
 
     // Deals anew at the given size through its menu entry.
     static void dealAt(Form1& form, int count)
@@ -28,8 +20,6 @@ class TestTableDeal : public QObject {
     }
 
 private slots:
-    void cleanup() { fixture.reset(); }
-
     // The numbers this test grades the window with are the worked layouts of the table.
     void theWorkedGrids_data() { addWorkedGrids(); }
     void theWorkedGrids()
