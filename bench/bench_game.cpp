@@ -4,9 +4,11 @@
 //   build/bench/bench_game [runs]
 #include "start/frmmain.h"
 #include "table/form1.h"
+#include "disk_sound.h"
 #include "table/music_order.h"
 #include "toolkit/app.h"
 #include "tst_audio_fixtures.h"
+#include "window_titles.h"
 #include "x11/xsession.h"
 
 #include <QApplication>
@@ -15,7 +17,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <QTest>
 #include <QThread>
 
@@ -26,8 +27,8 @@
 
 namespace {
 
-const QString startTitle = QStringLiteral("VErdanticoPRess  -  Coppix");
-const QString tableTitle = QStringLiteral("VErdanticoPRess  -  Coppix ");
+using testsupport::startTitle;
+using testsupport::tableTitle;
 
 double median(std::vector<double> v)
 {
@@ -127,9 +128,7 @@ std::vector<double> onsets(const QByteArray& raw)
     std::vector<double> found;
     int quiet = 3;
     for (qsizetype start = 0; start + window * 2 <= raw.size(); start += window * 2) {
-        int peak = 0;
-        for (int i = 0; i < window; ++i)
-            peak = std::max(peak, std::abs(int(qFromLittleEndian<qint16>(raw.constData() + start + 2 * i))));
+        const int peak = disksound::loudestSample(raw, start, window * 2);
         if (peak > 800) {
             if (quiet >= 3)
                 found.push_back(double(start / 4) * 1000.0 / 44100.0);
@@ -226,8 +225,7 @@ int main(int argc, char* argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir scratch;
     const QString soundOut = scratch.filePath(QStringLiteral("out.raw"));
-    qputenv("SDL_AUDIODRIVER", "disk");
-    qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(soundOut));
+    disksound::writeSoundTo(soundOut);
     QApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
     const QString binary = QCoreApplication::applicationDirPath() + QStringLiteral("/../coppix");

@@ -41,25 +41,43 @@ struct TableFixture {
     coppix::Form1& table() { return *start->table(); }
 };
 
-// A test class whose every test function begins on a table just opened by "Play".
-class TableTest : public QObject {
+// A test class that opens its table itself: the start screen on the program folder it
+// names, then "Play". It closes the table when it is done with it.
+class TableOwner : public QObject {
     Q_OBJECT
 
 protected:
     std::unique_ptr<TableFixture> fixture;
     coppix::Form1* form = nullptr;
 
-private slots:
-    void init()
+    coppix::Form1& openTable(const QString& folder = programDir())
     {
-        fixture = std::make_unique<TableFixture>();
+        fixture = std::make_unique<TableFixture>(folder);
         form = &fixture->play();
+        return *form;
     }
-    void cleanup()
+    void closeTable()
     {
         form = nullptr;
         fixture.reset();
     }
+};
+
+// A test class whose test functions open a table when they are ready for it, each closed
+// at the end of its function.
+class OwnTableTest : public TableOwner {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { closeTable(); }
+};
+
+// A test class whose every test function begins on a table just opened by "Play".
+class TableTest : public OwnTableTest {
+    Q_OBJECT
+
+private slots:
+    void init() { openTable(); }
 };
 
 // A test class whose test functions open the start screen themselves, on the program

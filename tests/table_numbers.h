@@ -7,6 +7,7 @@
 // at 105/120 of the width and 103/120 of the height. Every value goes to the nearest pixel,
 // a half to the even one.
 #include <QRect>
+#include <QRectF>
 #include <QTest>
 #include <cmath>
 
@@ -70,6 +71,21 @@ inline WorkedGrid fetchWorkedGrid()
     return {width, height, count, rows, {cell, left, top}};
 }
 
+// The places of the boxes and the label, in real numbers: on a table of 1024 x 700 the
+// rules boxes lie at 5.12, 0, 409.6 x 280, the info box at 153.6, 0 and "Exit" at 896, 600.83.
+struct TablePlaces {
+    QRectF rules;
+    QPointF info;
+    QPointF exit;
+};
+
+inline TablePlaces tablePlaces(double width, double height)
+{
+    return {QRectF(width * 0.005, 0, width * 0.4, height * 0.4), QPointF(width * 0.15, 0),
+            QPointF(width * 105 / 120, height * 103 / 120)};
+}
+
+// The same at whole pixels, as the window puts them.
 struct ExpectedLayout {
     QRect rules;
     QPoint info;
@@ -78,8 +94,10 @@ struct ExpectedLayout {
 
 inline ExpectedLayout expectedLayout(int width, int height)
 {
-    return {QRect(nearest(width / 200.0), 0, nearest(width * 2 / 5.0), nearest(height * 2 / 5.0)),
-            QPoint(nearest(width * 3 / 20.0), 0), QPoint(nearest(width * 105 / 120.0), nearest(height * 103 / 120.0))};
+    const TablePlaces places = tablePlaces(width, height);
+    const auto whole = [](QPointF p) { return QPoint(nearest(p.x()), nearest(p.y())); };
+    return {QRect(whole(places.rules.topLeft()), QSize(nearest(places.rules.width()), nearest(places.rules.height()))),
+            whole(places.info), whole(places.exit)};
 }
 
 } // namespace testsupport

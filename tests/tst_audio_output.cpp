@@ -5,6 +5,7 @@
 #include "audio/audio_system.h"
 #include "audio/fluidsynth_settings.h"
 #include "audio/media_device.h"
+#include "disk_sound.h"
 #include "tst_audio_fixtures.h"
 
 #include <QFile>
@@ -17,7 +18,7 @@ using audio::MediaDevice;
 
 namespace {
 
-constexpr int kBytesPerSecond = 44100 * 2 * 2;
+using disksound::kBytesPerSecond;
 // The tone is at about a third of full scale, the piano note about as loud: far above a
 // threshold that leaves no doubt sound was made.
 constexpr int kLoud = 2000;
@@ -37,7 +38,7 @@ private slots:
 private:
     qint64 written() const { return QFileInfo(file("out.raw")).size(); }
     // The loudest sample written from the byte offset on (up to the given length).
-    int peakFrom(qint64 offset, qint64 length = -1) const;
+    int peakFrom(qint64 offset, qint64 length = -1) const { return disksound::loudestSampleIn(file("out.raw"), offset, length); }
 };
 
 void TestAudioOutput::initTestCase()
@@ -45,24 +46,11 @@ void TestAudioOutput::initTestCase()
     QVERIFY(isValid());
     // The driver is chosen when the first device opens: before that.
     QVERIFY(!audio::AudioSystem::instance().started());
-    qputenv("SDL_AUDIODRIVER", "disk");
-    qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(file("out.raw")));
+    disksound::writeSoundTo(file("out.raw"));
     QVERIFY(write("card.wav", fixtures::toneWav(300)));
     QVERIFY(write("long.wav", fixtures::toneWav(1500)));
     QVERIFY(write("song.mid", fixtures::oneNoteSong(300)));
     QVERIFY(write("long.mid", fixtures::oneNoteSong(3000)));
-}
-
-int TestAudioOutput::peakFrom(qint64 offset, qint64 length) const
-{
-    QFile out(file("out.raw"));
-    if (!out.open(QIODevice::ReadOnly) || !out.seek(offset & ~qint64(3)))
-        return -1;
-    const QByteArray data = out.read(length < 0 ? out.size() : length);
-    int peak = 0;
-    for (qsizetype i = 0; i + 1 < data.size(); i += 2)
-        peak = qMax(peak, qAbs(int(qFromLittleEndian<qint16>(data.constData() + i))));
-    return peak;
 }
 
 void TestAudioOutput::silentUntilSomethingPlays()

@@ -1,36 +1,28 @@
 // Sound that really comes out of the game: SDL's disk driver writes the mixed output to a
 // file in real time (16-bit stereo at 44.1 kHz), and the test reads what came out.
 #include "audio/audio_system.h"
+#include "disk_sound.h"
 #include "table_fixture.h"
 
-#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
-#include <QtEndian>
 
 using namespace testsupport;
 
-class TestGameSound : public QObject {
+// One table for the whole class: each test takes the sound on from where the last left it.
+class TestGameSound : public TableOwner {
     Q_OBJECT
 
     QTemporaryDir folder;
     QString output;
     qint64 readUpTo = 0;
-    std::unique_ptr<TableFixture> fixture;
-    coppix::Form1* form = nullptr;
 
     // The loudest sample written since the last call.
     int peakSinceLastLook()
     {
-        QFile file(output);
-        if (!file.open(QIODevice::ReadOnly))
-            return -1;
-        file.seek(readUpTo);
-        const QByteArray data = file.readAll();
-        readUpTo += data.size() & ~qint64(3);
-        int peak = 0;
-        for (qsizetype i = 0; i + 1 < data.size(); i += 2)
-            peak = std::max(peak, std::abs(int(qFromLittleEndian<qint16>(data.constData() + i))));
-        return peak;
+        const qint64 from = readUpTo;
+        readUpTo = QFileInfo(output).size() / disksound::kFrameBytes * disksound::kFrameBytes;
+        return disksound::loudestSampleIn(output, from, readUpTo - from);
     }
 
 private slots:
@@ -39,17 +31,11 @@ private slots:
         QVERIFY(folder.isValid());
         output = folder.filePath(QStringLiteral("out.raw"));
         // Chosen before anything opens the sound output.
-        qputenv("SDL_AUDIODRIVER", "disk");
-        qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(output));
-        fixture = std::make_unique<TableFixture>();
-        form = &fixture->play();
+        disksound::writeSoundTo(output);
+        openTable();
         QCOMPARE(audio::AudioSystem::instance().driverName(), QStringLiteral("disk"));
     }
-    void cleanupTestCase()
-    {
-        form = nullptr;
-        fixture.reset();
-    }
+    void cleanupTestCase() { closeTable(); }
 
     void theFirstSongIsHeard()
     {

@@ -31,12 +31,10 @@ struct State {
 } // namespace
 Q_DECLARE_METATYPE(State)
 
-class TestMusicPlayer : public QObject {
+class TestMusicPlayer : public OwnTableTest {
     Q_OBJECT
 
     QTemporaryDir folder;
-    std::unique_ptr<TableFixture> fixture;
-    Form1* form = nullptr;
 
     void writeSongs(const QSet<int>& missing = {}, const QSet<int>& broken = {})
     {
@@ -51,11 +49,7 @@ class TestMusicPlayer : public QObject {
         QVERIFY(fixtures::writeFile(folder.filePath(QStringLiteral("carta.wav")), fixtures::toneWav(100)));
     }
 
-    void open()
-    {
-        fixture = std::make_unique<TableFixture>(folder.path());
-        form = &fixture->play();
-    }
+    void open() { openTable(folder.path()); }
 
     // Puts the player in a state by the player's own commands.
     void enter(State state)
@@ -115,11 +109,6 @@ private slots:
     {
         QVERIFY(folder.isValid());
         writeSongs();
-    }
-    void cleanup()
-    {
-        form = nullptr;
-        fixture.reset();
     }
 
     void theTableStartsTheFirstSong()

@@ -5,6 +5,7 @@
 // sequence must follow within a second of output.
 #include "audio/audio_system.h"
 #include "audio/media_device.h"
+#include "disk_sound.h"
 #include "tst_audio_fixtures.h"
 
 #include <QFile>
@@ -20,7 +21,7 @@ using audio::MediaDevice;
 namespace {
 
 constexpr int kRate = 44100;
-constexpr int kFrameBytes = 4;  // 16-bit stereo
+using disksound::kFrameBytes;
 constexpr int kLoud = 2000;
 constexpr int kQuiet = 60;
 // The song: a lone note, then a loud chord from kChordMs to kNoteOffMs, its last note-off.
@@ -44,12 +45,8 @@ std::vector<int> peaksPerMs(const QByteArray& raw)
 {
     constexpr int bytesPerMs = kRate * kFrameBytes / 1000;
     std::vector<int> peaks;
-    for (qsizetype at = 0; at + bytesPerMs <= raw.size(); at += bytesPerMs) {
-        int peak = 0;
-        for (int i = 0; i < bytesPerMs; i += 2)
-            peak = qMax(peak, qAbs(int(qFromLittleEndian<qint16>(raw.constData() + at + i))));
-        peaks.push_back(peak);
-    }
+    for (qsizetype at = 0; at + bytesPerMs <= raw.size(); at += bytesPerMs)
+        peaks.push_back(disksound::loudestSample(raw, at, bytesPerMs));
     return peaks;
 }
 
@@ -69,16 +66,6 @@ int peakBetween(const std::vector<int>& peaks, int from, int to)
     return peak;
 }
 
-// The loudest sample in a raw output file from a byte offset on.
-int peakOf(const QString& path, qint64 from)
-{
-    QFile out(path);
-    if (!out.open(QIODevice::ReadOnly) || !out.seek(from))
-        return -1;
-    const std::vector<int> peaks = peaksPerMs(out.readAll());
-    return peakBetween(peaks, 0, int(peaks.size()));
-}
-
 } // namespace
 
 class TestSongEnd : public QObject, private fixtures::SoundFolder {
@@ -93,8 +80,7 @@ void TestSongEnd::initTestCase()
 {
     QVERIFY(isValid());
     QVERIFY(!audio::AudioSystem::instance().started());
-    qputenv("SDL_AUDIODRIVER", "disk");
-    qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(file("out.raw")));
+    disksound::writeSoundTo(file("out.raw"));
     qputenv("SDL_DISKAUDIODELAY", "35");
     QVERIFY(write("chord.mid", chordSong()));
 }
@@ -132,7 +118,7 @@ void TestSongEnd::lastChordHeardWhole()
     QCOMPARE(audio::AudioSystem::instance().driverName(), QStringLiteral("disk"));
     int pausedOutputMs = 0;  // how much output the pause took
     if (pauseMs > 0) {
-        QTRY_VERIFY_WITH_TIMEOUT(peakOf(file("out.raw"), start) > kLoud, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(disksound::loudestSampleIn(file("out.raw"), start) > kLoud, 5000);
         QTest::qWait(100);
         const qint64 pausedAt = written();
         device.setCommand(QStringLiteral("pause"));

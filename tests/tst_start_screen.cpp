@@ -2,14 +2,23 @@
 // into the game and out of the program.
 #include "audio/audio_system.h"
 #include "start/program.h"
+#include "start_numbers.h"
 #include "table_fixture.h"
+#include "table_numbers.h"
 #include "toolkit/colour.h"
 #include "toolkit/stop_signals.h"
+#include "window_titles.h"
 
 #include <csignal>
+#include <tuple>
 
 using namespace testsupport;
 using coppix::frmmain;
+
+namespace {
+// A place as a control takes it: at the nearest whole pixel, a half going to the even one.
+QPoint wholePlace(QPointF place) { return {nearest(place.x()), nearest(place.y())}; }
+} // namespace
 
 class TestStartScreen : public StartScreenTest {
     Q_OBJECT
@@ -24,10 +33,26 @@ private slots:
         QVERIFY(qAbs(layout.top - 681.6) < 1e-9);
     }
 
+    // The numbers this test grades the window with give the worked 1024 x 768 places.
+    void theWorkedLabels()
+    {
+        const StartLabels worked = startLabels1024x768();
+        const StartLabels own = startLabels(QRect(0, 0, 1024, 768));
+        for (const auto& [name, ownPlace, workedPlace] : {std::tuple{"Info", own.info, worked.info},
+                                                           std::tuple{"Play", own.play, worked.play},
+                                                           std::tuple{"Quit", own.quit, worked.quit}}) {
+            QVERIFY2(qAbs(ownPlace.x() - workedPlace.x()) < 1e-4 && qAbs(ownPlace.y() - workedPlace.y()) < 1e-9, name);
+            QCOMPARE(ownPlace.size(), workedPlace.size());
+        }
+        QCOMPARE(wholePlace(own.info.topLeft()), QPoint(128, 682));
+        QCOMPARE(wholePlace(own.play.topLeft()), QPoint(427, 682));
+        QCOMPARE(wholePlace(own.quit.topLeft()), QPoint(896, 682));
+    }
+
     void asDesigned()
     {
         open();
-        QCOMPARE(start->windowTitle(), QStringLiteral("VErdanticoPRess  -  Coppix"));
+        QCOMPARE(start->windowTitle(), startTitle);
         QCOMPARE(start->size(), start->screen()->geometry().size());
         QVERIFY(!start->windowIcon().isNull());
         for (tk::Label* label : {&start->lblInfo, &start->lblplay, &start->lblquit})
@@ -39,11 +64,11 @@ private slots:
         QCOMPARE(start->lblquit.size(), QSize(74, 37));
         QCOMPARE(start->Text4.geometry(), QRect(10, 0, 193, 112));
         QVERIFY(!start->Text4.Visible());
-        const coppix::StartLayout layout =
-            coppix::startLayout(float(start->clientWidth()), float(start->clientHeight()));
-        QCOMPARE(start->lblplay.pos(), QPoint(tk::toPixel(layout.playLeft), tk::toPixel(layout.top)));
-        QCOMPARE(start->lblInfo.pos(), QPoint(tk::toPixel(layout.infoLeft), tk::toPixel(layout.top)));
-        QCOMPARE(start->lblquit.pos(), QPoint(tk::toPixel(layout.quitLeft), tk::toPixel(layout.top)));
+        // Where this test's own numbers put the labels on the client area the window has.
+        const StartLabels own = startLabels(QRect(0, 0, start->clientWidth(), start->clientHeight()));
+        QCOMPARE(start->lblplay.pos(), wholePlace(own.play.topLeft()));
+        QCOMPARE(start->lblInfo.pos(), wholePlace(own.info.topLeft()));
+        QCOMPARE(start->lblquit.pos(), wholePlace(own.quit.topLeft()));
         // Nothing of the game exists before "Play". (This runs before any "Play" of this
         // test program: sound, once started, stays started for the process.)
         QVERIFY(start->table() == nullptr);

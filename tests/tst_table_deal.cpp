@@ -2,6 +2,7 @@
 #include "table/music_order.h"
 #include "table_fixture.h"
 #include "table_numbers.h"
+#include "window_titles.h"
 
 #include <QMenu>
 #include <QMenuBar>
@@ -9,16 +10,8 @@
 using namespace testsupport;
 using coppix::Form1;
 
-class TestTableDeal : public QObject {
+class TestTableDeal : public OwnTableTest {
     Q_OBJECT
-
-    std::unique_ptr<TableFixture> fixture;
-
-    Form1& openTable()
-    {
-        fixture = std::make_unique<TableFixture>();
-        return fixture->play();
-    }
 
     // Deals anew at the given size through its menu entry.
     static void dealAt(Form1& form, int count)
@@ -27,8 +20,6 @@ class TestTableDeal : public QObject {
     }
 
 private slots:
-    void cleanup() { fixture.reset(); }
-
     // The numbers this test grades the window with are the worked layouts of the table.
     void theWorkedGrids_data() { addWorkedGrids(); }
     void theWorkedGrids()
@@ -42,6 +33,12 @@ private slots:
     void theWorkedLayout()
     {
         // 1024 x 700: rules boxes at 5.12, 0, 409.6 x 280; info box at 153.6; "Exit" at 896, 600.83.
+        const TablePlaces places = tablePlaces(1024, 700);
+        const auto near = [](double value, double worked) { return qAbs(value - worked) < 0.005; };
+        QVERIFY(near(places.rules.x(), 5.12) && places.rules.y() == 0);
+        QVERIFY(near(places.rules.width(), 409.6) && near(places.rules.height(), 280));
+        QVERIFY(near(places.info.x(), 153.6) && places.info.y() == 0);
+        QVERIFY(near(places.exit.x(), 896) && near(places.exit.y(), 600.83));
         const ExpectedLayout layout = expectedLayout(1024, 700);
         QCOMPARE(layout.rules, QRect(5, 0, 410, 280));
         QCOMPARE(layout.info, QPoint(154, 0));
@@ -139,7 +136,7 @@ private slots:
         QCOMPARE(form.Pic.UBound(), 40);
         QVERIFY(form.Img.element0().picture().isNull());
         QVERIFY(!form.Img.element0().Visible());
-        QCOMPARE(form.windowTitle(), QStringLiteral("VErdanticoPRess  -  Coppix "));
+        QCOMPARE(form.windowTitle(), tableTitle);
         QCOMPARE(form.pos(), QPoint(0, 0));
         QCOMPARE(form.size(), form.screen()->geometry().size());
         QCOMPARE(form.game().tableWidth(), form.clientWidth());

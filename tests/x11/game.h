@@ -1,7 +1,10 @@
 #pragma once
 // The game as the end-to-end tests see it from outside: its window titles, where its labels
 // and cards lie on a screen of a given size, and what its start screen must look like.
+#include "disk_sound.h"
 #include "start/start_picture.h"
+#include "start_numbers.h"
+#include "window_titles.h"
 #include "x11/xsession.h"
 
 #include <QDir>
@@ -12,7 +15,6 @@
 #include <QRect>
 #include <QRectF>
 #include <QTest>
-#include <QtEndian>
 
 #include <array>
 #include <cmath>
@@ -29,8 +31,8 @@
 
 namespace e2e {
 
-inline const QString startTitle = QStringLiteral("VErdanticoPRess  -  Coppix");
-inline const QString tableTitle = QStringLiteral("VErdanticoPRess  -  Coppix ");
+using testsupport::startTitle;
+using testsupport::tableTitle;
 constexpr QRgb blue = 0x0000FF;
 constexpr QRgb darkGreen = 0x004000;
 
@@ -45,8 +47,7 @@ inline bool startGame(QProcess& game, const xsession::Display& x, const QString&
     if (soundFile.isEmpty()) {
         env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
     } else {
-        env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("disk"));
-        env.insert(QStringLiteral("SDL_DISKAUDIOFILE"), soundFile);
+        disksound::writeSoundTo(env, soundFile);
     }
     game.setProcessEnvironment(env);
     game.setProcessChannelMode(errors == Errors::Keep ? QProcess::ForwardedOutputChannel : QProcess::ForwardedChannels);
@@ -71,19 +72,9 @@ inline unsigned long startOtherProgram(QProcess& other, const xsession::Display&
     return x.waitForWindow(QStringLiteral("xmessage"), 10000);
 }
 
-// The loudest sample SDL's disk driver has written to a sound file (signed 16-bit
-// little-endian) from a given byte on; 0 while there is none.
-inline int peakFrom(const QString& soundFile, qint64 offset = 0)
-{
-    QFile out(soundFile);
-    if (!out.open(QIODevice::ReadOnly) || !out.seek(offset))
-        return 0;
-    const QByteArray data = out.readAll();
-    int peak = 0;
-    for (qsizetype i = 0; i + 1 < data.size(); i += 2)
-        peak = qMax(peak, qAbs(int(qFromLittleEndian<qint16>(data.constData() + i))));
-    return peak;
-}
+// The loudest sample the game has written to its sound file from a given byte on; -1 while
+// there is no file.
+inline int peakFrom(const QString& soundFile, qint64 offset = 0) { return disksound::loudestSampleIn(soundFile, offset); }
 
 // A screenshot kept for a person to look at, in the folder COPPIX_SHOTS names; none without it.
 inline void saveShot(const QImage& shot, const QString& name)
@@ -129,31 +120,12 @@ inline void checkLabelAt(const QImage& shot, const QRectF& place, QRgb colour, c
 // a client area of any other size (a framed window's, whose size the test reads from the X
 // server). Places are in pixels of the screen, before the program makes them whole.
 
-// The sizes of the labels used as buttons, as designed (1116 x 552 and 2292 x 492 twips).
-inline constexpr QSizeF labelSize(74, 37), playLabelSize(153, 33);
-
-// The start screen's three labels on its client area.
-struct StartLabels {
-    QRectF info, play, quit;
-};
-// On a client area of 1024 x 768 (a bare screen of that size), worked out by hand: "Info" at
-// left 128, "Play" at 426.67 (5/12 of the width in single precision), "Quit" at 896, all
-// three at top 681.6.
-inline StartLabels startLabels1024x768()
-{
-    return {QRectF(QPointF(128, 681.6), labelSize), QRectF(QPointF(426.66666, 681.6), playLabelSize),
-            QRectF(QPointF(896, 681.6), labelSize)};
-}
-// On any client area: the left edges at 1/8, 5/12 and 7/8 of its width, the tops at 0.8875
-// of its height.
-inline StartLabels startLabels(const QRect& client)
-{
-    const double W = client.width(), H = client.height();
-    const QPointF origin = client.topLeft();
-    const double top = H * 0.8875;
-    return {QRectF(origin + QPointF(W / 8, top), labelSize), QRectF(origin + QPointF(W * 5 / 12, top), playLabelSize),
-            QRectF(origin + QPointF(W * 7 / 8, top), labelSize)};
-}
+// The start screen's three labels on its client area (start_numbers.h).
+using testsupport::labelSize;
+using testsupport::playLabelSize;
+using testsupport::StartLabels;
+using testsupport::startLabels;
+using testsupport::startLabels1024x768;
 
 // The labels of the start screen, at the points a player clicks: their middles.
 struct StartPoints {
