@@ -14,6 +14,7 @@ using namespace e2e;
 namespace {
 constexpr int screenW = 1024, screenH = 768;
 const QString fullScreen = QStringLiteral("_NET_WM_STATE_FULLSCREEN");
+constexpr QRgb orange = 0xFF8000; // a start screen label under the pointer
 
 QString pictureFile() { return QFileInfo(QStringLiteral(COPPIX_BINARY)).absolutePath() + QStringLiteral("/dabrel coppix.jpg"); }
 } // namespace
@@ -336,6 +337,47 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(xsession::difference(x.screenshot().copy(eighth), first.back) > 10, 5000);
 
         x.requestClose(first.window);
+        CHECKED(checkEnded(game));
+    }
+
+    // The table made smaller, with the start screen behind it: the part the table leaves
+    // shows the start picture whole, also when the start screen paints there (its "Quit"
+    // lights up under the pointer) while the table stays in front.
+    void theStartPictureBehindASmallerTable()
+    {
+        xsession::Display x(screenW, screenH);
+        QVERIFY2(x.ok(), "Xvfb did not start");
+        QVERIFY2(x.startWindowManager(), qPrintable(QStringLiteral("no window manager: ") + x.windowManagerLog()));
+        QProcess game;
+        QVERIFY(startGame(game, x, QStringLiteral(COPPIX_BINARY)));
+        const unsigned long start = x.waitForWindow(startTitle, 10000);
+        QVERIFY2(start, "no start screen");
+        CHECKED(checkInFront(x, start));
+        const QRect client = x.geometry(start);
+        const StartLabels labels = startLabels(client);
+        Table table;
+        CHECKED(pressPlay(x, startPoints(labels), table, Deal{}, inFront(x)));
+
+        QVERIFY(x.xdotool({QStringLiteral("windowsize"), QStringLiteral("--sync"), QString::number(table.window),
+                           QString::number(screenW / 2), QString::number(screenH / 2)}));
+        QTRY_VERIFY_WITH_TIMEOUT(x.frameGeometry(table.window).right() < screenW / 2 + 40, 5000);
+        const QImage expected = expectedStartScreen(pictureFile(), client.width(), client.height());
+        // The start screen's client area right of the table, above the labels.
+        const int left = x.frameGeometry(table.window).right() + 1 - client.left();
+        const QRect beside(left, 0, client.width() - left, startPictureArea(QRect(QPoint(0, 0), client.size())).height());
+        QTRY_VERIFY_WITH_TIMEOUT(xsession::difference(x.screenshot().copy(beside.translated(client.topLeft())), expected.copy(beside)) < 1, 5000);
+
+        const QRect quit = labels.quit.toAlignedRect();
+        QVERIFY(x.moveMouse(quit.center().x(), quit.center().y()));
+        QTRY_VERIFY_WITH_TIMEOUT(xsession::fractionOf(x.screenshot(), quit, orange) > 0.02, 5000);
+        QTest::qWait(300);
+        const QImage shot = x.screenshot();
+        saveShot(shot, QStringLiteral("smaller-table.png"));
+        QCOMPARE(x.activeWindow(), table.window);
+        QVERIFY2(xsession::fractionOf(shot, quit, darkGreen) < 0.05, "the start screen paints its background alone behind the table");
+        QVERIFY(xsession::difference(shot.copy(beside.translated(client.topLeft())), expected.copy(beside)) < 1);
+
+        x.requestClose(table.window);
         CHECKED(checkEnded(game));
     }
 
