@@ -29,6 +29,24 @@ constexpr qint64 promptMs = 1000;
 class TestSignals : public QObject {
     Q_OBJECT
 
+    // One signal sent to the program ends it promptly, by its own way out rather than
+    // killed: the status says which signal.
+    static void endsPromptlyOn(QProcess& game, int signal)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(::kill(pid_t(game.processId()), signal), 0);
+        const bool ended = game.waitForFinished(5000);
+        const qint64 ms = clock.elapsed();
+        if (!ended)
+            game.kill();
+        QVERIFY2(ended, "the program did not end");
+        qInfo("gone %lld ms after the signal", ms);
+        QVERIFY2(ms < promptMs, qPrintable(QStringLiteral("it took %1 ms").arg(ms)));
+        QCOMPARE(game.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(game.exitCode(), 128 + signal);
+    }
+
 private slots:
     void signalEndsTheProgram_data()
     {
@@ -73,19 +91,7 @@ private slots:
             }
         }
 
-        QElapsedTimer clock;
-        clock.start();
-        QCOMPARE(::kill(pid_t(game.processId()), signal), 0);
-        const bool ended = game.waitForFinished(5000);
-        const qint64 ms = clock.elapsed();
-        if (!ended)
-            game.kill();
-        QVERIFY2(ended, "the program did not end");
-        qInfo("gone %lld ms after the signal", ms);
-        QVERIFY2(ms < promptMs, qPrintable(QStringLiteral("it took %1 ms").arg(ms)));
-        // Ended by its own way out, not killed: the status says which signal.
-        QCOMPARE(game.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(game.exitCode(), 128 + signal);
+        CHECKED(endsPromptlyOn(game, signal));
     }
 
     // The player's SDL_FORCE_SOUNDFONTS=1 with SDL_SOUNDFONTS naming a FIFO, which SDL_mixer
@@ -120,18 +126,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(sizeOf(raw) - from >= 3 * bytesPerSecond, 10000);
         QCOMPARE(peakFrom(raw, 0), 0);
 
-        QElapsedTimer clock;
-        clock.start();
-        QCOMPARE(::kill(pid_t(game.processId()), SIGTERM), 0);
-        const bool ended = game.waitForFinished(5000);
-        const qint64 ms = clock.elapsed();
-        if (!ended)
-            game.kill();
-        QVERIFY2(ended, "the program did not end");
-        qInfo("gone %lld ms after the signal", ms);
-        QVERIFY2(ms < promptMs, qPrintable(QStringLiteral("it took %1 ms").arg(ms)));
-        QCOMPARE(game.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(game.exitCode(), 128 + SIGTERM);
+        CHECKED(endsPromptlyOn(game, SIGTERM));
 
         QByteArrayList said;
         for (const QByteArray& line : game.readAllStandardError().split('\n'))
