@@ -40,6 +40,16 @@ class TestDesktop : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(!x.stackingOrder().isEmpty() && x.stackingOrder().last() == window, 5000);
     }
 
+    // The program started under the window manager, its start screen in front.
+    void startOnTheDesktop(xsession::Display& x, QProcess& game, unsigned long& start)
+    {
+        QVERIFY2(x.startWindowManager(), qPrintable(QStringLiteral("no window manager: ") + x.windowManagerLog()));
+        QVERIFY(startGame(game, x, QStringLiteral(COPPIX_BINARY)));
+        start = x.waitForWindow(startTitle, 10000);
+        QVERIFY2(start, "no start screen");
+        CHECKED(checkInFront(x, start));
+    }
+
     InFront inFront(const xsession::Display& x, QSize screen = QSize(screenW, screenH))
     {
         return [this, &x, screen](unsigned long window) { checkInFront(x, window, screen); };
@@ -303,12 +313,9 @@ private slots:
     {
         xsession::Display x(screenW, screenH);
         QVERIFY2(x.ok(), "Xvfb did not start");
-        QVERIFY2(x.startWindowManager(), qPrintable(QStringLiteral("no window manager: ") + x.windowManagerLog()));
         QProcess game;
-        QVERIFY(startGame(game, x, QStringLiteral(COPPIX_BINARY)));
-        const unsigned long start = x.waitForWindow(startTitle, 10000);
-        QVERIFY2(start, "no start screen");
-        CHECKED(checkInFront(x, start));
+        unsigned long start = 0;
+        CHECKED(startOnTheDesktop(x, game, start));
         const StartPoints points = startPoints(startLabels(x.geometry(start)));
         Table first;
         CHECKED(pressPlay(x, points, first, Deal{}, inFront(x)));
@@ -347,12 +354,9 @@ private slots:
     {
         xsession::Display x(screenW, screenH);
         QVERIFY2(x.ok(), "Xvfb did not start");
-        QVERIFY2(x.startWindowManager(), qPrintable(QStringLiteral("no window manager: ") + x.windowManagerLog()));
         QProcess game;
-        QVERIFY(startGame(game, x, QStringLiteral(COPPIX_BINARY)));
-        const unsigned long start = x.waitForWindow(startTitle, 10000);
-        QVERIFY2(start, "no start screen");
-        CHECKED(checkInFront(x, start));
+        unsigned long start = 0;
+        CHECKED(startOnTheDesktop(x, game, start));
         const QRect client = x.geometry(start);
         const StartLabels labels = startLabels(client);
         Table table;
@@ -394,12 +398,9 @@ private slots:
         QFETCH(bool, fromTheTable);
         xsession::Display x(screenW, screenH);
         QVERIFY2(x.ok(), "Xvfb did not start");
-        QVERIFY2(x.startWindowManager(), qPrintable(QStringLiteral("no window manager: ") + x.windowManagerLog()));
         QProcess game;
-        QVERIFY(startGame(game, x, QStringLiteral(COPPIX_BINARY)));
-        unsigned long window = x.waitForWindow(startTitle, 10000);
-        QVERIFY2(window, "no start screen");
-        CHECKED(checkInFront(x, window));
+        unsigned long window = 0;
+        CHECKED(startOnTheDesktop(x, game, window));
         if (fromTheTable) {
             Table table;
             CHECKED(pressPlay(x, startPoints(startLabels(x.geometry(window))), table, Deal{}, inFront(x)));
