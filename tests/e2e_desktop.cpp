@@ -207,8 +207,7 @@ private slots:
 
         // A card turned face up.
         const QRect seventh = first.cell(7);
-        QVERIFY(x.click(seventh.center().x(), seventh.center().y()));
-        QTRY_VERIFY_WITH_TIMEOUT(xsession::difference(x.screenshot().copy(seventh), back) > 10, 5000);
+        CHECKED(turnCard(x, seventh, back));
         QTest::qWait(200);
         const QImage faceUp = x.screenshot();
         saveShot(faceUp, QStringLiteral("3-face.png"));
@@ -320,8 +319,7 @@ private slots:
         Table first;
         CHECKED(pressPlay(x, points, first, Deal{}, inFront(x)));
         const QRect seventh = first.cell(7);
-        QVERIFY(x.click(seventh.center().x(), seventh.center().y()));
-        QTRY_VERIFY_WITH_TIMEOUT(xsession::difference(x.screenshot().copy(seventh), first.back) > 10, 5000);
+        CHECKED(turnCard(x, seventh, first.back));
         QTest::qWait(200);
         saveShot(x.screenshot(), QStringLiteral("play-1-face.png"));
 
@@ -337,11 +335,9 @@ private slots:
         QCOMPARE(x.stackingOrder(), (QList<unsigned long>{start, first.window}));
 
         // The new game plays: the card in the seventh cell turns, and the one beside it.
-        QVERIFY(x.click(seventh.center().x(), seventh.center().y()));
-        QTRY_VERIFY_WITH_TIMEOUT(xsession::difference(x.screenshot().copy(seventh), first.back) > 10, 5000);
+        CHECKED(turnCard(x, seventh, first.back));
         const QRect eighth = first.cell(8);
-        QVERIFY(x.click(eighth.center().x(), eighth.center().y()));
-        QTRY_VERIFY_WITH_TIMEOUT(xsession::difference(x.screenshot().copy(eighth), first.back) > 10, 5000);
+        CHECKED(turnCard(x, eighth, first.back));
 
         x.requestClose(first.window);
         CHECKED(checkEnded(game));

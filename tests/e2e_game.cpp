@@ -56,8 +56,7 @@ private slots:
 
         // A click on a back shows its face; the other cards stay down.
         const QRect seventh = table.cell(7);
-        QVERIFY(x.click(seventh.center().x(), seventh.center().y()));
-        QTRY_VERIFY_WITH_TIMEOUT(xsession::difference(x.screenshot().copy(seventh), firstBack) > 10, 5000);
+        CHECKED(turnCard(x, seventh, firstBack));
         shot = x.screenshot();
         saveShot(shot, QStringLiteral("3-face.png"));
         QVERIFY(xsession::difference(shot.copy(table.cell(8)), firstBack) < 2);
@@ -98,10 +97,8 @@ private slots:
 
         // Two cards turned: a kept pair stays up, two different faces turn back after the pause.
         const QRect a = cellRect(grid, menuBar, 8, 10), b = cellRect(grid, menuBar, 8, 27);
-        QVERIFY(x.click(a.center().x(), a.center().y()));
-        QTRY_VERIFY_WITH_TIMEOUT(xsession::difference(x.screenshot().copy(a), back) > 10, 5000);
-        QVERIFY(x.click(b.center().x(), b.center().y()));
-        QTRY_VERIFY_WITH_TIMEOUT(xsession::difference(x.screenshot().copy(b), back) > 10, 5000);
+        CHECKED(turnCard(x, a, back));
+        CHECKED(turnCard(x, b, back));
         shot = x.screenshot();
         saveShot(shot, QStringLiteral("5-two-up.png"));
         const bool pair = xsession::difference(shot.copy(a), shot.copy(b)) < 3;

@@ -238,6 +238,14 @@ inline void checkAllDown(const QImage& shot, const Grid& grid, int menuBar, int 
     checkAllDown(shot, grid, QPoint(0, menuBar), columns, cards, back);
 }
 
+// A player's click on a card of the table: its cell shows something else than the back
+// it showed (its face) within 5 s.
+inline void turnCard(const xsession::Display& x, const QRect& cell, const QImage& back)
+{
+    QVERIFY(x.click(cell.center().x(), cell.center().y()));
+    QTRY_VERIFY_WITH_TIMEOUT(xsession::difference(x.screenshot().copy(cell), back) > 10, 5000);
+}
+
 // The program has ended by itself, as it ends when a player leaves: with status 0.
 inline void checkEnded(QProcess& game)
 {
