@@ -122,12 +122,8 @@ int Form::clientHeight() const
 
 void Form::paintPicture(const QImage& image, const QRect& target, std::function<QImage()> readAgain)
 {
-    if (m_copy.isNull() && !m_painted.empty())
+    if (m_copy.isNull())
         m_copy = renderPainted();
-    if (m_copy.isNull()) {
-        m_copy = QPixmap(clientWidth(), clientHeight());
-        m_copy.fill(colourFromBgr(m_backColor));
-    }
     if (!image.isNull()) {
         QPainter painter(&m_copy);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
